@@ -1,0 +1,145 @@
+// Named pictures cut into patterns: the items of an image archive, their
+// pattern surfaces (built while the display is initialised) and look-up by name.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/picture.h"
+#include "engine/rect.h"
+#include "engine/surface.h"
+
+namespace brakkon::engine {
+
+class TDXDraw;
+class TPictureCollection;
+
+class TPictureCollectionItem {
+ public:
+  explicit TPictureCollectionItem(TPictureCollection& collection);
+  ~TPictureCollectionItem();
+  TPictureCollectionItem(const TPictureCollectionItem&) = delete;
+  TPictureCollectionItem& operator=(const TPictureCollectionItem&) = delete;
+
+  const std::string& Name() const { return name_; }
+  void SetName(std::string_view name);  // relinks the item at the head of its hash chain
+  TPicture& Picture() { return picture_; }
+  const TPicture& Picture() const { return picture_; }
+
+  std::int32_t PatternWidth = 0;
+  std::int32_t PatternHeight = 0;
+  std::int32_t SkipWidth = 0;
+  std::int32_t SkipHeight = 0;
+  bool SystemMemory = false;
+  bool Transparent = true;
+  TColor TransparentColor() const { return transparentColor_; }
+  void SetTransparentColor(TColor color);  // re-keys every existing surface
+
+  bool Initialized() const { return initialized_; }
+  int Index() const;  // position in the collection
+
+  // PatternWidth when > 0, else the picture's width (likewise Height).
+  int Width() const;
+  int Height() const;
+  int PatternCount() const;
+  TRect PatternRect(int index) const;  // (0,0,0,0) outside 0..PatternCount-1
+  const TDirectDrawSurface* PatternSurface(int index) const;  // nullptr outside
+
+  // Copies pattern `patternIndex` to dest with its top-left at (x, y); nothing
+  // when not initialised or the index is outside the patterns.
+  void Draw(TDirectDrawSurface& dest, int x, int y, int patternIndex) const;
+  // Draws the pattern scaled to width x height, turned by `angle` 256ths of a
+  // turn about (x, y), which sits on the fraction (pivotX, pivotY) of it.
+  void DrawRotated(TDirectDrawSurface& dest, int x, int y, int width, int height,
+                   int patternIndex, double pivotX, double pivotY, int angle) const;
+
+  void BuildSurfaces();
+  void ReleaseSurfaces();
+  void Initialize();  // Initialized = the collection's state
+  void Finalize();
+
+ private:
+  friend class TPictureCollection;
+  struct Pattern {
+    TRect rect;
+    TDirectDrawSurface* surface;  // not owned
+  };
+  TPictureCollection& collection_;
+  std::string name_;
+  TPicture picture_;
+  TColor transparentColor_ = 0;
+  bool initialized_ = false;
+  std::vector<Pattern> patterns_;
+  std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
+  TPictureCollectionItem* nextInChain_ = nullptr;  // hash chain link
+};
+
+class TPictureCollection {
+ public:
+  TPictureCollection();
+  ~TPictureCollection();
+  TPictureCollection(const TPictureCollection&) = delete;
+  TPictureCollection& operator=(const TPictureCollection&) = delete;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  TPictureCollectionItem& Items(int index);  // EListError "List index out of bounds (%d)"
+  TPictureCollectionItem& Add();
+  void Delete(int index);
+  void Clear();
+
+  // The item named `name` ignoring case (the last one named so); raises
+  // EPictureCollectionError "Image '%s' not found".
+  TPictureCollectionItem& ItemByName(std::string_view name);
+  // nullptr instead of raising.
+  TPictureCollectionItem* Find(std::string_view name);
+
+  // Reads an archive file; EFOpenError "Cannot open file "%s". %s" when it cannot be opened.
+  void LoadArchive(const std::string& fileName);
+  void LoadArchiveBytes(std::span<const std::uint8_t> bytes);
+
+  // Display binding (driven by TDXImageList's notifications).
+  void InitializeFor(TDXDraw* dxDraw);  // step 1 of the display-initialised notification
+  void Restore();                       // every item builds its surfaces
+  void Finalize();                      // every item releases its surfaces
+  bool Initialized() const { return dxDraw_ != nullptr && initialized_; }
+  TDXDraw* DXDraw() const { return dxDraw_; }
+
+  std::array<std::uint32_t, 256> ColorTable{};  // blue, green, red, reserved per entry
+
+ private:
+  friend class TPictureCollectionItem;
+  static int HashOf(std::string_view name);
+  void Link(TPictureCollectionItem& item);
+  void Unlink(TPictureCollectionItem& item);
+
+  std::vector<std::unique_ptr<TPictureCollectionItem>> items_;
+  std::array<TPictureCollectionItem*, 256> chains_{};
+  TDXDraw* dxDraw_ = nullptr;
+  bool initialized_ = false;
+};
+
+// The image-list component: owns a collection and binds it to a display.
+class TDXImageList {
+ public:
+  TDXImageList();
+  ~TDXImageList();
+  TDXImageList(const TDXImageList&) = delete;
+  TDXImageList& operator=(const TDXImageList&) = delete;
+
+  TPictureCollection& Items() { return items_; }
+  // Registers with the display's notifications (and unregisters from the previous one).
+  void SetDXDraw(TDXDraw* dxDraw);
+  TDXDraw* DXDraw() const { return dxDraw_; }
+
+ private:
+  TPictureCollection items_;
+  TDXDraw* dxDraw_ = nullptr;
+  int listenerId_ = 0;
+};
+
+}  // namespace brakkon::engine

@@ -1,0 +1,83 @@
+// Software surfaces of 16-bit RGB565 pixels: the back surface everything is
+// drawn on and the pattern surfaces of pictures.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/rect.h"
+
+namespace brakkon::engine {
+
+class TGraphic;
+
+// RGB565 from 8-bit channels, truncating; picture loading and MatchColor both use it.
+inline std::uint16_t Rgb565FromRgb(std::uint32_t rgb) {
+  const std::uint32_t r = (rgb >> 16) & 0xFF;
+  const std::uint32_t g = (rgb >> 8) & 0xFF;
+  const std::uint32_t b = rgb & 0xFF;
+  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+// The RGB value (0x00RRGGBB) of a TColor: system colours resolve to classic
+// desktop defaults, anything else keeps its low 24 bits (clNone is white).
+std::uint32_t ColorToRgb(TColor color);
+
+// Wraps the drawing context that would be handed out for canvas drawing; the
+// game never draws through it, so releasing is all it does.
+class TCanvas {
+ public:
+  void Release() {}
+};
+
+class TDirectDrawSurface {
+ public:
+  TDirectDrawSurface() = default;
+  TDirectDrawSurface(int width, int height) { SetSize(width, height); }
+
+  // Resizes to width x height (both clamped at 0); the pixels become 0.
+  void SetSize(int width, int height);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  TRect ClientRect() const { return TRect{0, 0, width_, height_}; }
+  std::uint16_t* Pixels() { return pixels_.data(); }
+  const std::uint16_t* Pixels() const { return pixels_.data(); }
+  std::uint16_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+  void SetPixel(int x, int y, std::uint16_t value) { pixels_[static_cast<std::size_t>(y) * width_ + x] = value; }
+
+  // The raw pixel value treated as transparent by copies with Transparent set.
+  std::uint16_t TransparentColor() const { return colorKey_; }
+  void SetTransparentColor(std::uint16_t rawPixel) { colorKey_ = rawPixel; }
+
+  // Fills the whole surface with a raw pixel value.
+  void Fill(std::uint32_t color);
+
+  // Copies SourceRect of Source 1:1 with its top-left at (x, y), clipped to both
+  // surfaces; with `transparent`, pixels equal to Source's colour key are skipped.
+  void Draw(int x, int y, TRect sourceRect, const TDirectDrawSurface* source, bool transparent);
+
+  // Draws SourceRect of Source scaled to width x height and turned by `angle`
+  // 256ths of a turn (clockwise on screen) about (x, y), which sits on the
+  // fraction (pivotX, pivotY) of the scaled picture. Nearest pixel.
+  void DrawRotated(int x, int y, int width, int height, TRect sourceRect,
+                   const TDirectDrawSurface* source, double pivotX, double pivotY,
+                   bool transparent, int angle);
+
+  // The raw pixel value a TColor becomes on this surface, converted exactly as
+  // picture loading converts.
+  std::uint16_t MatchColor(TColor color);
+
+  // Resizes to the rectangle and copies that part of the picture, converted to RGB565.
+  void LoadPictureRect(const TGraphic& graphic, TRect sourceRect);
+
+  TCanvas& Canvas() { return canvas_; }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint16_t> pixels_;
+  std::uint16_t colorKey_ = 0;
+  TCanvas canvas_;
+};
+
+}  // namespace brakkon::engine

@@ -1,0 +1,122 @@
+// Headless platform: deterministic stand-ins for window, input and dialogs.
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+
+namespace brakkon::platform {
+
+bool HeadlessVideo::OpenWindow(const std::string& title, int width, int height, std::string& error) {
+  if (!canOpen) {
+    error = "no display";
+    return false;
+  }
+  open_ = true;
+  title_ = title;
+  placement_.width = width;
+  placement_.height = height;
+  return true;
+}
+
+bool HeadlessVideo::SetFullScreen(bool fullScreen) {
+  if (fullScreen && !fullScreenAvailable) return false;
+  fullScreen_ = fullScreen;
+  return true;
+}
+
+bool HeadlessVideo::GetPlacement(WindowPlacement& placement) const {
+  if (!open_) return false;
+  placement = placement_;
+  return true;
+}
+
+void HeadlessVideo::CenterWindow() {
+  placement_.x = (1024 - placement_.width) / 2;
+  placement_.y = (768 - placement_.height) / 2;
+}
+
+void HeadlessVideo::Present(const std::uint16_t* pixels, int width, int height, int pitch) {
+  ++presentCount_;
+  frameWidth_ = width;
+  frameHeight_ = height;
+  frame_.resize(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(pixels + static_cast<std::size_t>(y) * pitch, width,
+                frame_.begin() + static_cast<std::ptrdiff_t>(y) * width);
+  }
+}
+
+bool HeadlessInput::PollEvent(Event& event) {
+  if (events_.empty()) return false;
+  event = events_.front();
+  events_.pop_front();
+  return true;
+}
+
+void HeadlessInput::WaitForEvent(std::uint32_t timeoutMs) {
+  if (events_.empty()) clock_.Advance(timeoutMs);
+}
+
+void HeadlessInput::RefreshKeyTable(std::array<std::uint8_t, 256>& keys) {
+  for (int i = 0; i < 256; ++i) keys[i] = (held_[i] || pressedSinceRefresh_[i]) ? 0x80 : 0;
+  pressedSinceRefresh_.fill(false);
+}
+
+bool HeadlessInput::ReadJoystick(JoystickState& state) {
+  if (!joystickAttached) return false;
+  state = joystick;
+  return true;
+}
+
+void HeadlessInput::PushKeyDown(int key, bool alt, bool ctrl) {
+  Event e;
+  e.type = EventType::kKeyDown;
+  e.key = key;
+  e.alt = alt;
+  e.ctrl = ctrl;
+  events_.push_back(e);
+}
+
+void HeadlessInput::PushKeyUp(int key, bool alt, bool ctrl) {
+  Event e;
+  e.type = EventType::kKeyUp;
+  e.key = key;
+  e.alt = alt;
+  e.ctrl = ctrl;
+  events_.push_back(e);
+}
+
+void HeadlessInput::PushChar(char ch) {
+  Event e;
+  e.type = EventType::kChar;
+  e.ch = ch;
+  events_.push_back(e);
+}
+
+void HeadlessInput::PushClick(int x, int y) {
+  Event e;
+  e.type = EventType::kClick;
+  e.x = x;
+  e.y = y;
+  events_.push_back(e);
+}
+
+void HeadlessInput::PushMouseMove(int x, int y) {
+  Event e;
+  e.type = EventType::kMouseMove;
+  e.x = x;
+  e.y = y;
+  events_.push_back(e);
+}
+
+void HeadlessInput::PressKey(int key) {
+  if (key < 0 || key > 255) return;
+  held_[key] = true;
+  pressedSinceRefresh_[key] = true;
+}
+
+void HeadlessInput::ReleaseKey(int key) {
+  if (key < 0 || key > 255) return;
+  held_[key] = false;
+}
+
+}  // namespace brakkon::platform

@@ -1,0 +1,126 @@
+// The platform without a window or devices: a clock the test advances,
+// scripted input, captured frames and recorded message boxes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace brakkon::platform {
+
+class ManualClock : public IClock {
+ public:
+  std::uint32_t Milliseconds() override { return now_; }
+  void Advance(std::uint32_t milliseconds) { now_ += milliseconds; }
+  void Set(std::uint32_t milliseconds) { now_ = milliseconds; }
+
+ private:
+  std::uint32_t now_ = 0;
+};
+
+class HeadlessVideo : public IVideo {
+ public:
+  bool OpenWindow(const std::string& title, int width, int height, std::string& error) override;
+  void CloseWindow() override { open_ = false; }
+  bool SetFullScreen(bool fullScreen) override;
+  bool FullScreen() const override { return fullScreen_; }
+  bool GetPlacement(WindowPlacement& placement) const override;
+  void SetPlacement(const WindowPlacement& placement) override { placement_ = placement; }
+  void CenterWindow() override;
+  void Present(const std::uint16_t* pixels, int width, int height, int pitch) override;
+  void ShowPointer(bool visible) override { pointerVisible_ = visible; }
+  bool Active() const override { return active_; }
+
+  // What a test sets up or inspects.
+  bool canOpen = true;
+  bool fullScreenAvailable = true;
+  bool open() const { return open_; }
+  const std::string& title() const { return title_; }
+  bool pointerVisible() const { return pointerVisible_; }
+  void SetActive(bool active) { active_ = active; }
+  int presentCount() const { return presentCount_; }
+  int frameWidth() const { return frameWidth_; }
+  int frameHeight() const { return frameHeight_; }
+  // The last presented frame, RGB565, frameWidth() x frameHeight().
+  const std::vector<std::uint16_t>& frame() const { return frame_; }
+  std::uint16_t FramePixel(int x, int y) const {
+    return frame_[static_cast<std::size_t>(y) * frameWidth_ + x];
+  }
+
+ private:
+  bool open_ = false;
+  bool fullScreen_ = false;
+  bool active_ = true;
+  bool pointerVisible_ = true;
+  std::string title_;
+  WindowPlacement placement_{100, 100, 800, 600};
+  int presentCount_ = 0;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  std::vector<std::uint16_t> frame_;
+};
+
+class HeadlessInput : public IInput {
+ public:
+  explicit HeadlessInput(ManualClock& clock) : clock_(clock) {}
+  bool PollEvent(Event& event) override;
+  // Without pending events, waiting lets simulated time pass.
+  void WaitForEvent(std::uint32_t timeoutMs) override;
+  void RefreshKeyTable(std::array<std::uint8_t, 256>& keys) override;
+  bool ReadJoystick(JoystickState& state) override;
+
+  // Script: events are delivered in order by PollEvent.
+  void Push(const Event& event) { events_.push_back(event); }
+  void PushKeyDown(int key, bool alt = false, bool ctrl = false);
+  void PushKeyUp(int key, bool alt = false, bool ctrl = false);
+  void PushChar(char ch);
+  void PushClick(int x, int y);
+  void PushMouseMove(int x, int y);
+  // Key table: held keys read down until released; a press and release between
+  // two refreshes reads down once.
+  void PressKey(int key);
+  void ReleaseKey(int key);
+  // Joystick 0; `attached` false reads as unplugged.
+  JoystickState joystick;
+  bool joystickAttached = false;
+  std::size_t pendingEvents() const { return events_.size(); }
+
+ private:
+  ManualClock& clock_;
+  std::deque<Event> events_;
+  std::array<bool, 256> held_{};
+  std::array<bool, 256> pressedSinceRefresh_{};
+};
+
+struct RecordedMessage {
+  MessageKind kind;
+  std::string title;
+  std::string text;
+};
+
+class HeadlessDialogs : public IDialogs {
+ public:
+  void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) override {
+    messages.push_back(RecordedMessage{kind, title, text});
+  }
+  std::vector<RecordedMessage> messages;
+};
+
+class HeadlessPlatform : public IPlatform {
+ public:
+  IClock& Clock() override { return clock; }
+  IVideo& Video() override { return video; }
+  IInput& Input() override { return input; }
+  IDialogs& Dialogs() override { return dialogs; }
+
+  ManualClock clock;
+  HeadlessVideo video;
+  HeadlessInput input{clock};
+  HeadlessDialogs dialogs;
+};
+
+}  // namespace brakkon::platform

@@ -1,0 +1,159 @@
+// The services the game needs from the operating system, as small interfaces.
+// Only src/platform/sdl includes SDL or any system header; the game and the
+// tests see these interfaces and nothing else.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace brakkon::platform {
+
+// Virtual key codes as the game's key handlers number them.
+namespace vk {
+inline constexpr int kBack = 8;
+inline constexpr int kTab = 9;
+inline constexpr int kReturn = 13;
+inline constexpr int kShift = 16;
+inline constexpr int kControl = 17;
+inline constexpr int kMenu = 18;  // Alt
+inline constexpr int kPause = 19;
+inline constexpr int kEscape = 27;
+inline constexpr int kSpace = 32;
+inline constexpr int kPrior = 33;
+inline constexpr int kNext = 34;
+inline constexpr int kEnd = 35;
+inline constexpr int kHome = 36;
+inline constexpr int kLeft = 37;
+inline constexpr int kUp = 38;
+inline constexpr int kRight = 39;
+inline constexpr int kDown = 40;
+inline constexpr int kInsert = 45;
+inline constexpr int kDelete = 46;
+inline constexpr int k0 = 48;  // '0'..'9' are 48..57
+inline constexpr int kA = 65;  // 'A'..'Z' are 65..90
+inline constexpr int kNumpad0 = 96;  // keypad 0..9 are 96..105
+inline constexpr int kMultiply = 106;
+inline constexpr int kAdd = 107;
+inline constexpr int kSubtract = 109;
+inline constexpr int kDecimal = 110;
+inline constexpr int kDivide = 111;
+inline constexpr int kF1 = 112;  // F1..F12 are 112..123
+inline constexpr int kLShift = 160;
+inline constexpr int kRShift = 161;
+inline constexpr int kLControl = 162;
+inline constexpr int kRControl = 163;
+inline constexpr int kLMenu = 164;
+inline constexpr int kRMenu = 165;
+}  // namespace vk
+
+enum class EventType {
+  kQuit,         // the window's close button
+  kMouseMove,    // x, y in picture coordinates
+  kClick,        // a click (button released) at x, y
+  kDoubleClick,  // the second press of a double click at x, y
+  kKeyDown,      // key, alt, ctrl (repeats arrive as further key downs)
+  kKeyUp,        // key, alt, ctrl
+  kChar,         // ch: a typed character; Enter, Esc and Backspace arrive as 13, 27, 8
+  kActivate,     // the window gained the input focus
+  kDeactivate,   // the window lost the input focus
+};
+
+struct Event {
+  EventType type = EventType::kQuit;
+  int x = 0;  // picture pixels, for pointer events
+  int y = 0;
+  int key = 0;  // virtual key code, for key events
+  char ch = 0;  // single-byte character, for kChar
+  bool alt = false;
+  bool ctrl = false;
+};
+
+enum class MessageKind { kInformation, kError };
+
+// Window position and size, as saved before full screen and restored after.
+struct WindowPlacement {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct JoystickState {
+  static constexpr int kAxisMin = -32768;
+  static constexpr int kAxisMax = 32767;
+  int x = 0;  // kAxisMin..kAxisMax, 0 = centred
+  int y = 0;
+  int z = 0;
+  std::array<bool, 32> buttons{};
+};
+
+// Millisecond clock. Only the frame timer reads it; nothing else in the game
+// measures time.
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  // A free-running 32-bit millisecond counter; callers take differences modulo 2^32.
+  virtual std::uint32_t Milliseconds() = 0;
+};
+
+// The one game window and the picture it shows.
+class IVideo {
+ public:
+  virtual ~IVideo() = default;
+  // Creates the window (client area width x height, centred, titled) or shows it
+  // again; false with a reason in `error` when no window can be had.
+  virtual bool OpenWindow(const std::string& title, int width, int height, std::string& error) = 0;
+  // Destroys the window. Safe when none is open.
+  virtual void CloseWindow() = 0;
+  // Switches between a bordered window and full screen (the picture scaled to fit
+  // and letterboxed, the desktop resolution unchanged). False when it cannot be had.
+  virtual bool SetFullScreen(bool fullScreen) = 0;
+  virtual bool FullScreen() const = 0;
+  // The window's current placement; false when there is no window.
+  virtual bool GetPlacement(WindowPlacement& placement) const = 0;
+  virtual void SetPlacement(const WindowPlacement& placement) = 0;
+  virtual void CenterWindow() = 0;
+  // Presents a whole RGB565 picture. `pitch` is in pixels.
+  virtual void Present(const std::uint16_t* pixels, int width, int height, int pitch) = 0;
+  virtual void ShowPointer(bool visible) = 0;
+  // True while the game's window is the foreground window.
+  virtual bool Active() const = 0;
+};
+
+// Window events, the keyboard table and the joystick.
+class IInput {
+ public:
+  virtual ~IInput() = default;
+  // Takes the next pending event; false when none is waiting.
+  virtual bool PollEvent(Event& event) = 0;
+  // Blocks until an event is pending or `timeoutMs` has passed. The main loop
+  // sleeps here between ticks instead of spinning.
+  virtual void WaitForEvent(std::uint32_t timeoutMs) = 0;
+  // Fills a table of 256 entries by virtual key, non-zero = down. A key pressed
+  // and released since the previous refresh reads down once.
+  virtual void RefreshKeyTable(std::array<std::uint8_t, 256>& keys) = 0;
+  // Reads joystick 0; false when no joystick is attached.
+  virtual bool ReadJoystick(JoystickState& state) = 0;
+};
+
+// Modal message boxes.
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  // Shows `text` and waits until the player dismisses it.
+  virtual void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) = 0;
+};
+
+// Everything above, owned by one object. Audio, music, HTTP and the open-an-address
+// service join here with the same shape.
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+  virtual IClock& Clock() = 0;
+  virtual IVideo& Video() = 0;
+  virtual IInput& Input() = 0;
+  virtual IDialogs& Dialogs() = 0;
+};
+
+}  // namespace brakkon::platform

@@ -1,0 +1,35 @@
+// Joystick 0 on SDL: a game controller when SDL knows its layout, otherwise the
+// plain joystick; follows unplugging and plugging in.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/platform.h"
+
+namespace brakkon::platform {
+
+class SdlJoystick {
+ public:
+  SdlJoystick() = default;
+  ~SdlJoystick() { Close(); }
+  SdlJoystick(const SdlJoystick&) = delete;
+  SdlJoystick& operator=(const SdlJoystick&) = delete;
+
+  // Opens the first usable device, when there is one and none is open.
+  void OpenFirst();
+  // Follows device arrival and removal events; others are ignored.
+  void HandleEvent(const SDL_Event& event);
+  // Reads the open device; false (and a centred, idle state) when none is attached.
+  bool Read(JoystickState& state);
+
+ private:
+  void Close();
+  void ReadController(JoystickState& state);
+  void ReadJoystick(JoystickState& state);
+
+  SDL_GameController* controller_ = nullptr;
+  SDL_Joystick* joystick_ = nullptr;  // the controller's own joystick when controller_ is set
+  SDL_JoystickID instance_ = -1;
+};
+
+}  // namespace brakkon::platform

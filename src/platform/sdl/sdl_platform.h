@@ -1,0 +1,36 @@
+// The platform on SDL: the real window, keyboard, mouse, joystick, clock and
+// message boxes. Includes no SDL header, so the program entry can use it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace brakkon::platform {
+
+class SdlPlatform final : public IPlatform {
+ public:
+  // Starts SDL's video and controller support under the driver the environment
+  // selects (SDL_VIDEODRIVER). Check Ok() before use; Error() says why not.
+  SdlPlatform();
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  bool Ok() const { return error_.empty(); }
+  const std::string& Error() const { return error_; }
+
+  IClock& Clock() override;
+  IVideo& Video() override;
+  IInput& Input() override;
+  IDialogs& Dialogs() override;
+
+ private:
+  struct Parts;
+  std::string error_;
+  bool sdlStarted_ = false;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace brakkon::platform

@@ -1,0 +1,59 @@
+// The game window on SDL: a fixed-size window or desktop full screen, showing
+// an RGB565 picture scaled to fit.
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace brakkon::platform {
+
+class SdlVideo final : public IVideo {
+ public:
+  SdlVideo() = default;
+  ~SdlVideo() override;
+  SdlVideo(const SdlVideo&) = delete;
+  SdlVideo& operator=(const SdlVideo&) = delete;
+
+  bool OpenWindow(const std::string& title, int width, int height, std::string& error) override;
+  void CloseWindow() override;
+  bool SetFullScreen(bool fullScreen) override;
+  bool FullScreen() const override { return fullScreen_; }
+  bool GetPlacement(WindowPlacement& placement) const override;
+  void SetPlacement(const WindowPlacement& placement) override;
+  void CenterWindow() override;
+  void Present(const std::uint16_t* pixels, int width, int height, int pitch) override;
+  void ShowPointer(bool visible) override;
+  bool Active() const override;
+
+  // The window, or null while none is open; message boxes use it as their parent.
+  SDL_Window* Window() const { return window_; }
+  // Converts a pointer position in picture pixels back to window pixels.
+  void PictureToWindow(int x, int y, int& windowX, int& windowY) const;
+  // True when window pixel (x, y) lies in the window's client area.
+  bool InsideWindow(int windowX, int windowY) const;
+  // The renderer in use ("opengl", "software", ...), empty without a window.
+  std::string RendererName() const;
+
+ private:
+  bool CreateRenderer(std::string& error);
+  bool CreateTexture(int width, int height, std::string& error);
+  void ApplyWindowedPlacement();
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  SDL_Cursor* handCursor_ = nullptr;
+  int width_ = 0;  // picture size in pixels
+  int height_ = 0;
+  bool fullScreen_ = false;
+  bool pointerVisible_ = true;
+  // Where the bordered window goes when full screen ends; SDL_WINDOWPOS_CENTERED
+  // in x and y until a placement is known.
+  WindowPlacement windowed_{static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                            static_cast<int>(SDL_WINDOWPOS_CENTERED), 0, 0};
+};
+
+}  // namespace brakkon::platform

@@ -1,0 +1,20 @@
+// Program run: create the form, start it up, run the message loop, tear down.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace brakkon::shell {
+
+class TMForm;
+
+// Runs the game on `platform` until it terminates. Returns the exit status:
+// 0 after a normal exit, 1 when start-up failed (its message was shown).
+int RunApplication(platform::IPlatform& platform);
+
+// One pass of the message loop: all pending events, the timer's idle step,
+// then a sleep until the next tick is due or an event arrives.
+void RunLoopOnce(TMForm& form, platform::IPlatform& platform);
+
+}  // namespace brakkon::shell

@@ -1,0 +1,169 @@
+// The main window's start-up, frame cycle, tick dispatch, error handler and shut-down.
+#include "shell/form.h"
+
+#include "screens/main_menu.h"
+#include "screens/scroll_background.h"
+#include "shell/tick_table.h"
+
+namespace brakkon::shell {
+
+TMForm::TMForm(platform::IPlatform& platform)
+    : MDXDraw(platform.Video()), MDXTimer(platform.Clock()), platform_(platform) {
+  MDXDraw.SetOptions(engine::doAllowReboot | engine::doWaitVBlank | engine::doCenter |
+                     engine::doFlip | engine::doDirectX7Mode | engine::doHardware |
+                     engine::doSelectDriver);
+  MDXDraw.OnInitialize = [this] { MDXDrawInitialize(); };
+  MDXDraw.OnFinalize = [this] { MDXDrawFinalize(); };
+  MDXImageList.SetDXDraw(&MDXDraw);
+  MDXImageList3.SetDXDraw(&MDXDraw);
+  MDXSpriteEngine.SetDXDraw(&MDXDraw);
+
+  MDXTimer.SetEnabled(false);
+  MDXTimer.SetActiveOnly(true);
+  MDXTimer.SetInterval(kTickIntervalMs);
+  MDXTimer.OnTimer = [this](int lagCount) { MDXTimerTimer(lagCount); };
+}
+
+TMForm::~TMForm() {
+  FormDestroy();
+  // Sprites go before the image lists whose pictures they point at.
+  MDXSpriteEngine.Engine().Clear();
+  platform_.Video().CloseWindow();
+}
+
+void TMForm::FormCreate() {
+  MDXImageList.Items().LoadArchive("Data/Res/Res1.dxg");
+  MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
+  Random.Seed(platform_.Clock().Milliseconds());
+  ApplyDisplayMode();
+  Shell.ScrollBackground =
+      new screens::TScrollBackground(&MDXSpriteEngine.Engine(), *this, "MainMenuBackground");
+  screens::ShowMainMenu(*this, true, 0);
+  startedUp_ = true;
+}
+
+void TMForm::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  // After a failed start-up the options and scores were never read: saving
+  // them would overwrite the player's files with defaults.
+  if (!startedUp_) {
+    terminated_ = true;
+    return;
+  }
+  Guarded([this] { ShutDown(true); });
+}
+
+void TMForm::ShutDown(bool /*handOff*/) {
+  // Saving the options and the scores, and the link-file hand-off, join here
+  // with the records.
+  terminated_ = true;
+}
+
+void TMForm::MDXTimerTimer(int lagCount) {
+  if (TickHandler tick = TickFor(Shell.GameState)) tick(*this, lagCount);
+}
+
+void TMForm::BeginFrame(int moveAmount, bool doMove) {
+  MDXDraw.Surface().Fill(0);
+  if (doMove) MDXSpriteEngine.Move(moveAmount);
+  MDXSpriteEngine.Draw();
+}
+
+void TMForm::EndFrame() {
+  MDXDraw.Surface().Canvas().Release();
+  MDXDraw.Flip();
+}
+
+void TMForm::ShowError(const std::exception& error) {
+  platform_.Dialogs().ShowMessage(platform::MessageKind::kError, "Brakkon", error.what());
+}
+
+void TMForm::DispatchEvent(const platform::Event& event) {
+  using platform::EventType;
+  Guarded([&] {
+    switch (event.type) {
+      case EventType::kQuit:
+        FormDestroy();
+        break;
+      case EventType::kMouseMove:
+        MDXDrawMouseMove(event.x, event.y);
+        break;
+      case EventType::kClick:
+      case EventType::kDoubleClick:
+        MDXDrawClick(event.x, event.y);
+        break;
+      case EventType::kKeyDown: {
+        int key = event.key;
+        FormKeyDown(key, event.alt, event.ctrl);
+        break;
+      }
+      case EventType::kKeyUp: {
+        int key = event.key;
+        FormKeyUp(key, event.alt, event.ctrl);
+        break;
+      }
+      case EventType::kChar: {
+        char ch = event.ch;
+        FormKeyPress(ch);
+        break;
+      }
+      case EventType::kActivate:
+        MDXTimer.ApplicationActivated();
+        break;
+      case EventType::kDeactivate:
+        MDXTimer.ApplicationDeactivated();
+        break;
+    }
+  });
+}
+
+void TMForm::MDXDrawInitialize() { MDXTimer.SetEnabled(true); }
+
+void TMForm::MDXDrawFinalize() { MDXTimer.SetEnabled(false); }
+
+void TMForm::MDXDrawClick(int /*x*/, int /*y*/) {}
+
+void TMForm::MDXDrawMouseMove(int x, int y) {
+  Shell.MouseX = x;
+  Shell.MouseY = y;
+}
+
+void TMForm::FormKeyPress(char& /*key*/) {}
+
+void TMForm::FormKeyDown(int& key, bool /*alt*/, bool /*ctrl*/) {
+  if (key == platform::vk::kControl) Shell.KeyCtrl = true;
+}
+
+void TMForm::FormKeyUp(int& key, bool /*alt*/, bool /*ctrl*/) {
+  if (key == platform::vk::kControl) Shell.KeyCtrl = false;
+}
+
+void TMForm::ApplyDisplayMode() {
+  if (Options.FullScreen) {
+    SetFullScreenMode();
+  } else {
+    SetWindowMode();
+  }
+}
+
+void TMForm::SetWindowMode() {
+  MDXDraw.Finalize();
+  if (haveSavedPlacement_) {
+    platform_.Video().SetPlacement(savedPlacement_);
+    haveSavedPlacement_ = false;
+  } else {
+    platform_.Video().CenterWindow();
+  }
+  MDXDraw.SetOptions(MDXDraw.Options() & ~engine::doFullScreen);
+  MDXDraw.Initialize();
+}
+
+void TMForm::SetFullScreenMode() {
+  MDXDraw.Finalize();
+  haveSavedPlacement_ = platform_.Video().GetPlacement(savedPlacement_);
+  MDXDraw.SetOptions(MDXDraw.Options() | engine::doFullScreen);
+  MDXDraw.Initialize();
+}
+
+}  // namespace brakkon::shell

@@ -1,0 +1,99 @@
+// The main window: owns every engine object and the game's state for the
+// whole run, dispatches ticks by game state and window events to handlers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <memory>
+
+#include "engine/dx_timer.h"
+#include "engine/dxdraw.h"
+#include "engine/picture_collection.h"
+#include "engine/sprite_engine.h"
+#include "platform/platform.h"
+#include "records/game_options.h"
+#include "shell/game_state.h"
+#include "shell/random.h"
+
+namespace brakkon::shell {
+
+class TMForm {
+ public:
+  // Builds the components with the form's settings; nothing is loaded or shown
+  // until FormCreate.
+  explicit TMForm(platform::IPlatform& platform);
+  ~TMForm();
+  TMForm(const TMForm&) = delete;
+  TMForm& operator=(const TMForm&) = delete;
+
+  // Start-up: archives, generator, display mode, background, main menu. Raises
+  // the first error met; the later steps do not run.
+  void FormCreate();
+  // The window is going away: saves and hands off once.
+  void FormDestroy();
+
+  // One frame timer tick: music, input states, then the current state's tick.
+  void MDXTimerTimer(int lagCount);
+  // Window events, each run under the default error handler.
+  void DispatchEvent(const platform::Event& event);
+  // Runs `handler`; an error escaping it is shown in a message box and the game goes on.
+  template <typename Handler>
+  void Guarded(Handler&& handler) {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowError(error);
+    }
+  }
+  void ShowError(const std::exception& error);
+
+  // The two halves of every frame.
+  void BeginFrame(int moveAmount, bool doMove);
+  void EndFrame();
+
+  // Saves options and scores; with `handOff` opens the link file; ends the message loop.
+  void ShutDown(bool handOff);
+  bool Terminated() const { return terminated_; }
+
+  // Display mode switching by Options.FullScreen.
+  void ApplyDisplayMode();
+  void SetWindowMode();
+  void SetFullScreenMode();
+
+  // Event handlers.
+  void MDXDrawClick(int x, int y);
+  void MDXDrawMouseMove(int x, int y);
+  void FormKeyPress(char& key);
+  void FormKeyDown(int& key, bool alt, bool ctrl);
+  void FormKeyUp(int& key, bool alt, bool ctrl);
+  void MDXDrawInitialize();
+  void MDXDrawFinalize();
+
+  platform::IPlatform& Platform() { return platform_; }
+
+  // Components, by their form names.
+  engine::TDXDraw MDXDraw;
+  engine::TDXImageList MDXImageList;   // menu and screen pictures
+  engine::TDXImageList MDXImageList3;  // race pictures
+  engine::TDXTimer MDXTimer;
+  engine::TDXSpriteEngine MDXSpriteEngine;
+
+  // The game's state.
+  ShellState Shell;
+  records::TGameOptions Options;
+  TRandom Random;
+
+  static constexpr int kTickIntervalMs = 30;
+
+ private:
+  platform::IPlatform& platform_;
+  bool terminated_ = false;
+  bool startedUp_ = false;  // FormCreate ran to its end
+  bool shutDownDone_ = false;
+  bool destroyed_ = false;
+  bool haveSavedPlacement_ = false;
+  platform::WindowPlacement savedPlacement_;
+};
+
+}  // namespace brakkon::shell
