@@ -54,9 +54,13 @@ std::uint64_t ByteReader::U64() {
   return value;
 }
 
-float ByteReader::F32() { return std::bit_cast<float>(U32()); }
+float ByteReader::F32() {
+  return std::bit_cast<float>(U32());
+}
 
-double ByteReader::F64() { return std::bit_cast<double>(U64()); }
+double ByteReader::F64() {
+  return std::bit_cast<double>(U64());
+}
 
 std::span<const std::uint8_t> ByteReader::Bytes(std::size_t count) {
   Require(count);

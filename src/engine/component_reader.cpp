@@ -2,9 +2,13 @@
 // and the resource header around the stream.
 #include "engine/component_reader.h"
 
-#include <algorithm>
-#include <cmath>
 #include <fmt/printf.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "engine/errors.h"
 
@@ -250,11 +254,13 @@ TReader::TReader(ByteReader& input, std::string rootName)
 
 void TReader::PropertyError(const std::string& message) const {
   if (propertyPath_.empty()) throw EReadError(message);
-  throw EReadError(fmt::sprintf("Error reading %s%s%s: %s", rootName_,
-                                rootName_.empty() ? "" : ".", propertyPath_, message));
+  throw EReadError(fmt::sprintf("Error reading %s%s%s: %s", rootName_, rootName_.empty() ? "" : ".",
+                                propertyPath_, message));
 }
 
-void TReader::InvalidValue() const { PropertyError("Invalid property value"); }
+void TReader::InvalidValue() const {
+  PropertyError("Invalid property value");
+}
 
 void TReader::Enter() {
   if (++depth_ > kMaxDepth) {
@@ -374,7 +380,9 @@ double TReader::ReadFloat() {
   }
 }
 
-TValue TReader::ReadValue() { return ReadValueOfType(ReadValueType()); }
+TValue TReader::ReadValue() {
+  return ReadValueOfType(ReadValueType());
+}
 
 TValue TReader::ReadValueOfType(TValueType type) {
   TValue value;
@@ -463,7 +471,9 @@ TValue TReader::ReadValueOfType(TValueType type) {
   return value;
 }
 
-void TReader::SkipValue() { SkipValueOfType(ReadValueType()); }
+void TReader::SkipValue() {
+  SkipValueOfType(ReadValueType());
+}
 
 void TReader::SkipValueOfType(TValueType type) {
   switch (type) {
@@ -543,8 +553,7 @@ void TReader::ReadCollection(TCollectionTarget& target) {
       cleared = true;
     }
     const TValueType next = NextValue();
-    if (next == TValueType::vaInt8 || next == TValueType::vaInt16 ||
-        next == TValueType::vaInt32) {
+    if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32) {
       ReadInteger();
     }
     if (ReadValueType() != TValueType::vaList) InvalidValue();
@@ -567,7 +576,8 @@ void TReader::ReadProperty(TStreamObject& object) {
 
   TStreamObject* target = &object;
   std::size_t stepStart = 0;
-  for (std::size_t dot = path.find('.'); dot != std::string::npos; dot = path.find('.', stepStart)) {
+  for (std::size_t dot = path.find('.'); dot != std::string::npos;
+       dot = path.find('.', stepStart)) {
     const std::string step = path.substr(stepStart, dot - stepStart);
     TPropertyList properties;
     target->DefineProperties(properties);
@@ -645,6 +655,29 @@ TReader::RootRecord ReadComponentResource(std::span<const std::uint8_t> bytes,
   }
   TReader reader(input, std::string());
   return reader.ReadRootComponent(root);
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& fileName) {
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  const auto openError = [&fileName] {
+    return EFOpenError(fmt::sprintf("Cannot open file \"%s\". %s", fileName, std::strerror(errno)));
+  };
+  if (file == nullptr) throw openError();
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> chunk(65536);
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+  }
+  // A directory opens but cannot be read: it is a file that cannot be opened.
+  const bool failed = std::ferror(file) != 0;
+  const int readErrno = errno;
+  std::fclose(file);
+  if (failed) {
+    errno = readErrno;
+    throw openError();
+  }
+  return bytes;
 }
 
 }  // namespace brakkon::engine

@@ -190,8 +190,11 @@ class TReader {
 // Reads a whole archive: resource header, "TPF0", then the root record into
 // `root`. EInvalidImage "Invalid stream format" for a bad resource header,
 // EReadError "Invalid stream format" for a bad signature.
-TReader::RootRecord ReadComponentResource(std::span<const std::uint8_t> bytes,
-                                          TStreamObject& root);
+TReader::RootRecord ReadComponentResource(std::span<const std::uint8_t> bytes, TStreamObject& root);
+
+// The whole content of an archive file. EFOpenError "Cannot open file "%s". %s"
+// with the platform's reason when it cannot be opened or read.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& fileName);
 
 // The colour named by a stream identifier ("clFuchsia"), ignoring case.
 bool IdentToColor(std::string_view ident, TColor& color);

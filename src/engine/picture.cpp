@@ -1,10 +1,11 @@
 // Decoding of the pictures stored in image archives into 24-bit pixels.
 #include "engine/picture.h"
 
+#include <fmt/printf.h>
+
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <fmt/printf.h>
 #include <vector>
 
 #include "engine/byte_reader.h"
@@ -24,7 +25,9 @@ constexpr std::uint32_t kCompressionRle8 = 1;
 constexpr std::uint32_t kCompressionRle4 = 2;
 constexpr std::uint32_t kCompressionBitFields = 3;
 
-[[noreturn]] void InvalidDib() { throw EInvalidGraphic("DIB is invalid"); }
+[[noreturn]] void InvalidDib() {
+  throw EInvalidGraphic("DIB is invalid");
+}
 
 struct Masks {
   std::uint32_t red = 0;
@@ -104,8 +107,7 @@ DibHeader ReadHeader(ByteReader& in) {
       throw EInvalidGraphic(fmt::sprintf("Bitcount in invalid (%d)", h.bitCount));
   }
   const bool compressionFits =
-      h.compression == kCompressionRgb ||
-      (h.compression == kCompressionRle8 && h.bitCount == 8) ||
+      h.compression == kCompressionRgb || (h.compression == kCompressionRle8 && h.bitCount == 8) ||
       (h.compression == kCompressionRle4 && h.bitCount == 4) ||
       (h.compression == kCompressionBitFields && (h.bitCount == 16 || h.bitCount == 32));
   if (!compressionFits) InvalidDib();
@@ -172,9 +174,9 @@ void DecodeRow(std::span<const std::uint8_t> row, const DibHeader& h,
               row[3 * x];
         break;
       case 32: {
-        const std::uint32_t pixel = std::uint32_t{row[4 * x]} | (std::uint32_t{row[4 * x + 1]} << 8) |
-                                    (std::uint32_t{row[4 * x + 2]} << 16) |
-                                    (std::uint32_t{row[4 * x + 3]} << 24);
+        const std::uint32_t pixel =
+            std::uint32_t{row[4 * x]} | (std::uint32_t{row[4 * x + 1]} << 8) |
+            (std::uint32_t{row[4 * x + 2]} << 16) | (std::uint32_t{row[4 * x + 3]} << 24);
         rgb = MaskedRgb(pixel, h.masks);
         break;
       }
@@ -267,7 +269,8 @@ RgbImage DecodeDib(std::span<const std::uint8_t> data) {
   const std::vector<std::uint8_t> indices = DecodeRunLength(in.Bytes(h.imageSize), h);
   RgbImage image(static_cast<int>(h.width), static_cast<int>(h.height));
   for (int y = 0; y < image.height; ++y) {
-    const std::uint8_t* stored = &indices[static_cast<std::size_t>(image.height - 1 - y) * image.width];
+    const std::uint8_t* stored =
+        &indices[static_cast<std::size_t>(image.height - 1 - y) * image.width];
     for (int x = 0; x < image.width; ++x) image.At(x, y) = colors[stored[x]];
   }
   return image;
@@ -275,7 +278,9 @@ RgbImage DecodeDib(std::span<const std::uint8_t> data) {
 
 }  // namespace
 
-void TDIB::LoadFromBytes(std::span<const std::uint8_t> data) { image_ = DecodeDib(data); }
+void TDIB::LoadFromBytes(std::span<const std::uint8_t> data) {
+  image_ = DecodeDib(data);
+}
 
 void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
   ByteReader in(data);

@@ -65,16 +65,26 @@ class TPictureCollectionItem {
 
  private:
   friend class TPictureCollection;
-  struct Pattern {
-    TRect rect;
-    TDirectDrawSurface* surface;  // not owned
+  // The pattern grid: pattern k is cell (k mod cols, k div cols), its
+  // rectangle relative to the picture, which one surface holds whole.
+  struct Layout {
+    int count = 0;
+    int cols = 0;
+    int width = 0;
+    int height = 0;
+    std::int64_t cellWidth = 0;
+    std::int64_t cellHeight = 0;
   };
+  Layout ComputeLayout() const;
+  // The built layout while surfaces exist, else the one the picture gives now.
+  Layout ActiveLayout() const { return surfaces_.empty() ? ComputeLayout() : built_; }
+
   TPictureCollection& collection_;
   std::string name_;
   TPicture picture_;
   TColor transparentColor_ = 0;
   bool initialized_ = false;
-  std::vector<Pattern> patterns_;
+  Layout built_;  // the layout the surfaces were cut with
   std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
   TPictureCollectionItem* nextInChain_ = nullptr;  // hash chain link
 };

@@ -63,7 +63,9 @@ TRect TSprite::GetBounds() {
   return Bounds(TruncCoordinate(AbsoluteX()), TruncCoordinate(AbsoluteY()), Width, Height);
 }
 
-bool TSprite::AcceptsCollision(TSprite*) { return true; }
+bool TSprite::AcceptsCollision(TSprite*) {
+  return true;
+}
 
 void TSprite::SetZ(std::int32_t z) {
   if (z == z_) return;
@@ -90,9 +92,13 @@ void TSprite::InsertByDepth(TSprite* child) {
   drawOrder_.insert(drawOrder_.begin() + low, child);
 }
 
-double TSprite::AbsoluteX() const { return parent_ != nullptr ? X + parent_->AbsoluteX() : X; }
+double TSprite::AbsoluteX() const {
+  return parent_ != nullptr ? X + parent_->AbsoluteX() : X;
+}
 
-double TSprite::AbsoluteY() const { return parent_ != nullptr ? Y + parent_->AbsoluteY() : Y; }
+double TSprite::AbsoluteY() const {
+  return parent_ != nullptr ? Y + parent_->AbsoluteY() : Y;
+}
 
 TSprite* TSprite::Child(int index) const {
   if (children_.empty()) {
@@ -188,7 +194,9 @@ void TImageSprite::MoveSelf(int moveAmount) {
   }
 }
 
-int TImageSprite::CurrentPattern() const { return TruncCoordinate(AnimPosition) + AnimFirst; }
+int TImageSprite::CurrentPattern() const {
+  return TruncCoordinate(AnimPosition) + AnimFirst;
+}
 
 TRect TImageSprite::DrawRect() {
   TRect r = GetBounds();
@@ -202,7 +210,9 @@ TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent) {
   CollisionEnabled = false;
 }
 
-TBackgroundSprite::~TBackgroundSprite() { ResizeMap(0, 0); }
+TBackgroundSprite::~TBackgroundSprite() {
+  ResizeMap(0, 0);
+}
 
 TRect TBackgroundSprite::GetBounds() {
   if (Tiled) return Engine() != nullptr ? Engine()->SurfaceRect : TRect{};

@@ -97,9 +97,9 @@ class TImageSprite : public TSprite {
 
   std::int32_t AnimFrames = 0;  // patterns the animation runs over
   bool AnimLoop = false;
-  double AnimPosition = 0;  // in patterns
-  double AnimRate = 0;      // patterns per move unit
-  std::int32_t AnimFirst = 0;  // pattern shown at position 0
+  double AnimPosition = 0;                  // in patterns
+  double AnimRate = 0;                      // patterns per move unit
+  std::int32_t AnimFirst = 0;               // pattern shown at position 0
   TPictureCollectionItem* Image = nullptr;  // not owned
 };
 
@@ -135,7 +135,7 @@ class TBackgroundSprite : public TSprite {
   std::vector<TMapDraw> MapDraws() const;
 
   TPictureCollectionItem* Image = nullptr;  // not owned
-  bool Tiled = false;  // repeat the map endlessly over the whole surface
+  bool Tiled = false;                       // repeat the map endlessly over the whole surface
 
  private:
   int mapColumns_ = 0;

@@ -7,7 +7,9 @@ namespace brakkon::engine {
 
 TCustomDXSpriteEngine::TCustomDXSpriteEngine() : engine_(std::make_unique<TSpriteEngine>()) {}
 
-TCustomDXSpriteEngine::~TCustomDXSpriteEngine() { SetDXDraw(nullptr); }
+TCustomDXSpriteEngine::~TCustomDXSpriteEngine() {
+  SetDXDraw(nullptr);
+}
 
 void TCustomDXSpriteEngine::SetDXDraw(TDXDraw* dxDraw) {
   if (dxDraw == dxDraw_) return;
@@ -25,7 +27,9 @@ void TCustomDXSpriteEngine::SetDXDraw(TDXDraw* dxDraw) {
   if (dxDraw_->Initialized()) TakeSurface(*dxDraw_);
 }
 
-void TCustomDXSpriteEngine::Move(int moveAmount) { engine_->Move(moveAmount); }
+void TCustomDXSpriteEngine::Move(int moveAmount) {
+  engine_->Move(moveAmount);
+}
 
 void TCustomDXSpriteEngine::Draw() {
   if (dxDraw_ != nullptr && dxDraw_->Initialized()) engine_->Draw();

@@ -145,8 +145,19 @@ class IDialogs {
   virtual void ShowMessage(MessageKind kind, const std::string& title, const std::string& text) = 0;
 };
 
-// Everything above, owned by one object. Audio, music, HTTP and the open-an-address
-// service join here with the same shape.
+// The system's service for opening an address or a document in the program the
+// desktop chooses (a web browser for a web page).
+class IOpener {
+ public:
+  virtual ~IOpener() = default;
+  // Hands `address` (a URL) to the desktop; false when it could not be handed over.
+  virtual bool OpenAddress(const std::string& address) = 0;
+  // Hands the file at `path` (relative to the working directory or absolute) to the desktop.
+  virtual bool OpenFile(const std::string& path) = 0;
+};
+
+// Everything above, owned by one object. Audio, music and HTTP join here with the
+// same shape.
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -154,6 +165,7 @@ class IPlatform {
   virtual IVideo& Video() = 0;
   virtual IInput& Input() = 0;
   virtual IDialogs& Dialogs() = 0;
+  virtual IOpener& Opener() = 0;
 };
 
 }  // namespace brakkon::platform

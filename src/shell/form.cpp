@@ -8,7 +8,10 @@
 namespace brakkon::shell {
 
 TMForm::TMForm(platform::IPlatform& platform)
-    : MDXDraw(platform.Video()), MDXTimer(platform.Clock()), platform_(platform) {
+    : MDXDraw(platform.Video()),
+      MDXTimer(platform.Clock()),
+      MDXInput(platform.Input(), platform.Video()),
+      platform_(platform) {
   MDXDraw.SetOptions(engine::doAllowReboot | engine::doWaitVBlank | engine::doCenter |
                      engine::doFlip | engine::doDirectX7Mode | engine::doHardware |
                      engine::doSelectDriver);
@@ -36,6 +39,7 @@ void TMForm::FormCreate() {
   MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
   Random.Seed(platform_.Clock().Milliseconds());
   ApplyDisplayMode();
+  FontAdvances = screens::PrepareFontTables();
   Shell.ScrollBackground =
       new screens::TScrollBackground(&MDXSpriteEngine.Engine(), *this, "MainMenuBackground");
   screens::ShowMainMenu(*this, true, 0);
@@ -61,8 +65,15 @@ void TMForm::ShutDown(bool /*handOff*/) {
 }
 
 void TMForm::MDXTimerTimer(int lagCount) {
+  MDXInput.UpdateStates();
   if (TickHandler tick = TickFor(Shell.GameState)) tick(*this, lagCount);
 }
+
+void TMForm::PlaySound(std::string_view /*name*/, bool /*wait*/) {
+  // The sound list joins here with the audio device.
+}
+
+void TMForm::StopSound(std::string_view /*name*/) {}
 
 void TMForm::BeginFrame(int moveAmount, bool doMove) {
   MDXDraw.Surface().Fill(0);
@@ -131,8 +142,12 @@ void TMForm::MDXDrawMouseMove(int x, int y) {
 
 void TMForm::FormKeyPress(char& /*key*/) {}
 
-void TMForm::FormKeyDown(int& key, bool /*alt*/, bool /*ctrl*/) {
+void TMForm::FormKeyDown(int& key, bool alt, bool /*ctrl*/) {
   if (key == platform::vk::kControl) Shell.KeyCtrl = true;
+  if (key == platform::vk::kReturn && alt) {
+    Options.FullScreen = !Options.FullScreen;
+    ApplyDisplayMode();
+  }
 }
 
 void TMForm::FormKeyUp(int& key, bool /*alt*/, bool /*ctrl*/) {

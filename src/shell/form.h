@@ -6,14 +6,17 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "engine/dx_timer.h"
 #include "engine/dxdraw.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "io/dx_input.h"
 #include "platform/platform.h"
 #include "records/game_options.h"
 #include "shell/game_state.h"
+#include "screens/bitmap_text.h"
 #include "shell/random.h"
 
 namespace brakkon::shell {
@@ -78,11 +81,17 @@ class TMForm {
   engine::TDXImageList MDXImageList3;  // race pictures
   engine::TDXTimer MDXTimer;
   engine::TDXSpriteEngine MDXSpriteEngine;
+  io::TDXInput MDXInput;
 
   // The game's state.
   ShellState Shell;
   records::TGameOptions Options;
   TRandom Random;
+  screens::FontTables FontAdvances;
+
+  // Sound effects by name; silent while Options.Sound is off.
+  void PlaySound(std::string_view name, bool wait);
+  void StopSound(std::string_view name);
 
   static constexpr int kTickIntervalMs = 30;
 

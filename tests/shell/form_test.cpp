@@ -46,7 +46,7 @@ class ShellFixture : public ::testing::Test {
   // Lets `ms` of simulated time pass through the message loop.
   static void Run(TMForm& form, platform::HeadlessPlatform& p, std::uint32_t ms) {
     const std::uint32_t end = p.clock.Milliseconds() + ms;
-    while (!form.Terminated() && static_cast<std::int32_t>(end - p.clock.Milliseconds()) > 0)
+    while (!form.Terminated() && static_cast<std::int32_t>(end - p.clock.Milliseconds()) >= 0)
       RunLoopOnce(form, p);
   }
 
@@ -74,8 +74,8 @@ TEST_F(ShellFixture, StartsUpAndPresentsTheBackgroundEveryTick) {
   // The tile repeats over the whole picture.
   EXPECT_EQ(platform_.video.FramePixel(0, 0), orange);
   EXPECT_EQ(platform_.video.FramePixel(0, 40), blue);
-  EXPECT_EQ(platform_.video.FramePixel(799, 599 - 24), orange);
-  EXPECT_EQ(platform_.video.FramePixel(799, 599), blue);
+  EXPECT_EQ(platform_.video.FramePixel(799, 599 - 24), blue);
+  EXPECT_EQ(platform_.video.FramePixel(799, 599), orange);
   EXPECT_TRUE(platform_.dialogs.messages.empty());
 }
 

@@ -56,7 +56,9 @@ Rgb Mix(Rgb a, Rgb b, double t) {
   return Rgb{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Rgb Scale(Rgb c, double f) { return Rgb{c.r * f, c.g * f, c.b * f}; }
+Rgb Scale(Rgb c, double f) {
+  return Rgb{c.r * f, c.g * f, c.b * f};
+}
 
 Rgb Desaturate(Rgb c, double amount) {
   double grey = 0.3 * c.r + 0.59 * c.g + 0.11 * c.b;
@@ -67,7 +69,9 @@ std::uint32_t Pack(Rgb c) {
   return (std::uint32_t{ToByte(c.r)} << 16) | (std::uint32_t{ToByte(c.g)} << 8) | ToByte(c.b);
 }
 
-void SetColor(cairo_t* cr, Rgb c, double alpha) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
+void SetColor(cairo_t* cr, Rgb c, double alpha) {
+  cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
 
 void AddStop(cairo_pattern_t* pattern, double offset, Rgb c, double alpha) {
   cairo_pattern_add_color_stop_rgba(pattern, offset, c.r, c.g, c.b, alpha);
@@ -180,8 +184,12 @@ std::uint32_t* Canvas::Row(int y) {
   return reinterpret_cast<std::uint32_t*>(base + y * cairo_image_surface_get_stride(surface_));
 }
 
-void Canvas::Flush() { cairo_surface_flush(surface_); }
-void Canvas::MarkDirty() { cairo_surface_mark_dirty(surface_); }
+void Canvas::Flush() {
+  cairo_surface_flush(surface_);
+}
+void Canvas::MarkDirty() {
+  cairo_surface_mark_dirty(surface_);
+}
 
 void Canvas::Blur(double radius) {
   Flush();
@@ -298,9 +306,15 @@ std::uint64_t Rng::Next() {
   return z ^ (z >> 31);
 }
 
-double Rng::Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-double Rng::Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-int Rng::Int(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+double Rng::Uniform() {
+  return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0);
+}
+double Rng::Range(double lo, double hi) {
+  return lo + (hi - lo) * Uniform();
+}
+int Rng::Int(int n) {
+  return static_cast<int>(Next() % static_cast<std::uint64_t>(n));
+}
 
 double TileNoise(double x, double y, int cell, int periodX, int periodY, std::uint32_t seed) {
   int nx = periodX / cell, ny = periodY / cell;
@@ -327,7 +341,8 @@ double TileFbm(double x, double y, int cell, int octaves, int periodX, int perio
                std::uint32_t seed) {
   double sum = 0, amp = 1, total = 0;
   for (int o = 0; o < octaves && cell >= 1; ++o) {
-    sum += amp * TileNoise(x, y, cell, periodX, periodY, seed + static_cast<std::uint32_t>(o) * 977);
+    sum +=
+        amp * TileNoise(x, y, cell, periodX, periodY, seed + static_cast<std::uint32_t>(o) * 977);
     total += amp;
     amp *= 0.5;
     cell /= 2;

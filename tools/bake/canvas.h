@@ -50,7 +50,7 @@ class FontLibrary {
   cairo_font_face_t* Regular() const { return regular_; }
 
  private:
-  void* library_ = nullptr;  // FT_Library
+  void* library_ = nullptr;   // FT_Library
   void* boldFace_ = nullptr;  // FT_Face
   void* regularFace_ = nullptr;
   cairo_font_face_t* bold_ = nullptr;
@@ -111,9 +111,8 @@ class Canvas {
 
   // Paints a baked picture (one pattern of it) with its top-left at (x, y),
   // scaled by `scale`; key pixels stay transparent when `keyed`.
-  void DrawPicture(const RgbImage& image, double x, double y, double scale = 1.0,
-                   bool keyed = true, int srcX = 0, int srcY = 0, int srcW = -1, int srcH = -1,
-                   double alpha = 1.0);
+  void DrawPicture(const RgbImage& image, double x, double y, double scale = 1.0, bool keyed = true,
+                   int srcX = 0, int srcY = 0, int srcW = -1, int srcH = -1, double alpha = 1.0);
 
  private:
   int width_;
@@ -130,9 +129,9 @@ class Rng {
  public:
   explicit Rng(std::uint64_t seed) : state_(seed) {}
   std::uint64_t Next();
-  double Uniform();                       // [0, 1)
-  double Range(double lo, double hi);     // [lo, hi)
-  int Int(int n);                         // 0 .. n-1
+  double Uniform();                    // [0, 1)
+  double Range(double lo, double hi);  // [lo, hi)
+  int Int(int n);                      // 0 .. n-1
 
  private:
   std::uint64_t state_;

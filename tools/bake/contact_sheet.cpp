@@ -2,11 +2,11 @@
 // composed from the baked pictures at their game positions.
 #include "contact_sheet.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-
-#include <fmt/format.h>
 
 #include "canvas.h"
 
@@ -40,12 +40,12 @@ void Checker(cairo_t* cr, double x, double y, double w, double h) {
 void DrawPictureSlot(Canvas& canvas, const Slot& s) {
   cairo_t* cr = canvas.Cr();
   const Picture& p = *s.picture;
-  std::string label = p.PatternCount() > 1
-                          ? fmt::format("{}  {}x{} x{}", p.name, p.CellWidth(), p.CellHeight(),
-                                        p.PatternCount())
-                          : fmt::format("{}  {}x{}", p.name, p.image.width, p.image.height);
+  std::string label =
+      p.PatternCount() > 1
+          ? fmt::format("{}  {}x{} x{}", p.name, p.CellWidth(), p.CellHeight(), p.PatternCount())
+          : fmt::format("{}  {}x{}", p.name, p.image.width, p.image.height);
   if (!p.transparent) label += "  opaque";
-  if (s.scale != 1.0) label += fmt::format("  (shown at {:.0f}%)", s.scale * 100);
+  if (s.scale != 1.0) label += fmt::format("  ({:.0f}%)", s.scale * 100);
   FillText(cr, TextStyle{15, 0, 1, true}, label, s.x, s.y + 16, Hex(0xE8ECF4));
   double iw = p.image.width * s.scale, ih = p.image.height * s.scale;
   double iy = s.y + kLabelHeight - 12;
@@ -74,6 +74,12 @@ void WriteContactSheet(const PictureSet& pictures, const std::string& title,
     const int maxW = kSheetWidth - 2 * kMargin;
     if (p.image.width > maxW) scale = static_cast<double>(maxW) / p.image.width;
     if (p.image.height > 300 && p.image.width > 200) scale = std::min(scale, 0.5);
+    // Small sprites are enlarged so their pixels can be judged.
+    if (p.image.width * 3 <= 360 && p.image.height * 3 <= 420) {
+      scale = 3;
+    } else if (p.image.width * 2 <= 720 && p.image.height * 2 <= 300) {
+      scale = 2;
+    }
     int w = std::max(static_cast<int>(std::ceil(p.image.width * scale)), 260);
     int h = static_cast<int>(std::ceil(p.image.height * scale)) + kLabelHeight;
     if (x + w > kSheetWidth - kMargin) {
@@ -118,7 +124,7 @@ int DrawBitmapText(Canvas& canvas, const Picture& font, std::string_view text, i
   return static_cast<int>(pen);
 }
 
-void Put(Canvas& canvas, const PictureSet& set, std::string_view name, double x, double y,
+void Put(Canvas& canvas, const PictureSet& set, const std::string& name, double x, double y,
          int pattern = 0) {
   const Picture& p = FindPicture(set, name);
   canvas.DrawPicture(p.image, std::floor(x), std::floor(y), 1.0, p.transparent,
@@ -148,8 +154,8 @@ void WriteMenuMockup(const PictureSet& menu, const std::string& path) {
   }
   const int slotY[] = {115, 175, 238, 300, 362};
   for (int k = 0; k < 5; ++k) {
-    Put(canvas, menu, k == 1 ? "MainMenuButtons_Active" : "MainMenuButtons_Inactive", 555,
-        slotY[k], k);
+    Put(canvas, menu, k == 1 ? "MainMenuButtons_Active" : "MainMenuButtons_Inactive", 555, slotY[k],
+        k);
   }
   Put(canvas, menu, "MainMenu_ExitInactive", 555, 424);
 
@@ -172,6 +178,79 @@ void WriteMenuMockup(const PictureSet& menu, const std::string& path) {
   int end = DrawBitmapText(canvas, big, "NORWAY", 265, 289);
   Put(canvas, menu, "Cursor", std::max(end, 264), 312);
   Save(canvas, path);
+}
+
+void WriteExtraMockups(const PictureSet& menu, const std::string& dir) {
+  const Picture& big = FindPicture(menu, "Font_big");
+  const Picture& active = FindPicture(menu, "Font_medium_Active");
+  auto frame = [&](Canvas& canvas, bool panels) {
+    SetColor(canvas.Cr(), Hex(0x000000));
+    cairo_paint(canvas.Cr());
+    Put(canvas, menu, "MainMenuBackground", 0, 0);
+    if (!panels) return;
+    Put(canvas, menu, "UpPanel", 0, 0);
+    Put(canvas, menu, "DownPanel", 0, 530);
+    const int slotY[] = {115, 175, 238, 300, 362};
+    for (int k = 0; k < 5; ++k) Put(canvas, menu, "MainMenuButtons_Inactive", 555, slotY[k], k);
+    Put(canvas, menu, "MainMenu_ExitInactive", 555, 424);
+  };
+  {
+    Canvas canvas(800, 600);
+    frame(canvas, true);
+    Put(canvas, menu, "MainMenuButtons_Active", 555, 115, 0);
+    Put(canvas, menu, "StartCaption", 30, 190);
+    Save(canvas, dir + "/mockup-menu-rest.png");
+  }
+  {
+    Canvas canvas(800, 600);
+    frame(canvas, true);
+    Put(canvas, menu, "MainMenuButtons_Active", 555, 115, 0);
+    Put(canvas, menu, "StartGameBackground", 14, 115);
+    const int carX[] = {41, 162, 282, 406};
+    for (int i = 0; i < 4; ++i) {
+      std::string name = "Car" + std::to_string(i + 1) + (i == 1 ? "_Active" : "");
+      Put(canvas, menu, name, carX[i], 161);
+    }
+    Save(canvas, dir + "/mockup-car-select.png");
+  }
+  {
+    Canvas canvas(800, 600);
+    frame(canvas, true);
+    Put(canvas, menu, "MainMenuButtons_Active", 555, 238, 2);
+    Put(canvas, menu, "HighScoresBackground", 14, 115);
+    Put(canvas, menu, "ClearHighScores", 27, 412, 1);
+    Put(canvas, menu, "ViewHighScores", 283, 412, 0);
+    for (int n = 1; n <= 10; ++n) {
+      int y = 126 + 26 * n;
+      DrawBitmapText(canvas, active, std::to_string(n), 53, y);
+      DrawBitmapText(canvas, active, n == 3 ? "SPEEDY" : "ANONYMOUS", 126, y);
+      DrawBitmapText(canvas, active, std::to_string((11 - n) * 200), 377, y);
+    }
+    Save(canvas, dir + "/mockup-high-scores.png");
+  }
+  {
+    Canvas canvas(1060, 740);
+    for (int page = 0; page < 4; ++page) {
+      Canvas one(800, 600);
+      frame(one, false);
+      Put(one, menu, "Help" + std::to_string(page + 1), 14, 115);
+      Put(one, menu, "Previous", 36, 428, page == 2 ? 1 : 0);
+      Put(one, menu, "Next", 462, 428, 0);
+      cairo_set_source_surface(canvas.Cr(), one.Surface(), -14 + (page % 2) * 530,
+                               -115 + (page / 2) * 370);
+      cairo_rectangle(canvas.Cr(), (page % 2) * 530, (page / 2) * 370, 530, 370);
+      cairo_fill(canvas.Cr());
+    }
+    Save(canvas, dir + "/mockup-help-pages.png");
+  }
+  {
+    Canvas canvas(800, 600);
+    frame(canvas, false);
+    Put(canvas, menu, "EnterYourName", 200, 160);
+    int end = DrawBitmapText(canvas, big, "NONAME", 400, 243);
+    Put(canvas, menu, "Cursor", std::max(end, 398), 265);
+    Save(canvas, dir + "/mockup-name-entry.png");
+  }
 }
 
 void WriteRaceMockup(const PictureSet& menu, const PictureSet& race, const std::string& path) {

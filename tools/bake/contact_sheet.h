@@ -13,6 +13,8 @@ void WriteContactSheet(const PictureSet& pictures, const std::string& title,
                        const std::string& path);
 // The main menu with the options screen open.
 void WriteMenuMockup(const PictureSet& menu, const std::string& path);
+// Further screens for review: menu at rest, car choice, high scores, help pages, name entry.
+void WriteExtraMockups(const PictureSet& menu, const std::string& dir);
 // A race frame: road, panels, head-up numbers, car, traffic and road objects.
 void WriteRaceMockup(const PictureSet& menu, const PictureSet& race, const std::string& path);
 

@@ -187,8 +187,8 @@ PictureSet MakeFonts() {
        Hex(0x000000), Hex(0x141A20)},
       {"Font_medium_inactive", 24, 24, &kMediumAdvance, 4, 21, 1, true, Hex(0x9098A8),
        Hex(0x747C8C), Hex(0x181820), kMenuNavy},
-      {"Font_medium_Active", 24, 24, &kMediumAdvance, 4, 21, 1, true, Hex(0xFFDC70),
-       Hex(0xFFB820), Hex(0x281808), kMenuNavy},
+      {"Font_medium_Active", 24, 24, &kMediumAdvance, 4, 21, 1, true, Hex(0xFFDC70), Hex(0xFFB820),
+       Hex(0x281808), kMenuNavy},
       {"Font_big", 40, 24, &kBigAdvance, 0, 21, 3, true, Hex(0xFFFFFF), Hex(0xFFEC96),
        Hex(0x1E1E3C), kMenuNavy},
   };

@@ -110,17 +110,35 @@ class HeadlessDialogs : public IDialogs {
   std::vector<RecordedMessage> messages;
 };
 
+// Records what the game asked to open; nothing is opened.
+class HeadlessOpener : public IOpener {
+ public:
+  bool OpenAddress(const std::string& address) override {
+    addresses.push_back(address);
+    return succeed;
+  }
+  bool OpenFile(const std::string& path) override {
+    files.push_back(path);
+    return succeed;
+  }
+  std::vector<std::string> addresses;
+  std::vector<std::string> files;
+  bool succeed = true;  // what the calls answer
+};
+
 class HeadlessPlatform : public IPlatform {
  public:
   IClock& Clock() override { return clock; }
   IVideo& Video() override { return video; }
   IInput& Input() override { return input; }
   IDialogs& Dialogs() override { return dialogs; }
+  IOpener& Opener() override { return opener; }
 
   ManualClock clock;
   HeadlessVideo video;
   HeadlessInput input{clock};
   HeadlessDialogs dialogs;
+  HeadlessOpener opener;
 };
 
 }  // namespace brakkon::platform

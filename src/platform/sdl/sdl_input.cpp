@@ -24,9 +24,13 @@ void SdlInput::WaitForEvent(std::uint32_t timeoutMs) {
   SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(timeoutMs, limit)));
 }
 
-void SdlInput::RefreshKeyTable(std::array<std::uint8_t, 256>& keys) { keys_.Refresh(keys); }
+void SdlInput::RefreshKeyTable(std::array<std::uint8_t, 256>& keys) {
+  keys_.Refresh(keys);
+}
 
-bool SdlInput::ReadJoystick(JoystickState& state) { return joystick_.Read(state); }
+bool SdlInput::ReadJoystick(JoystickState& state) {
+  return joystick_.Read(state);
+}
 
 void SdlInput::Translate(const SDL_Event& event) {
   switch (event.type) {

@@ -11,14 +11,22 @@ namespace {
 // Controller buttons in the order a pad of this kind numbers them as a plain joystick
 // (south, east, west, north, shoulders, back, start, sticks, guide, ...).
 constexpr SDL_GameControllerButton kButtonOrder[] = {
-    SDL_CONTROLLER_BUTTON_A,           SDL_CONTROLLER_BUTTON_B,
-    SDL_CONTROLLER_BUTTON_X,           SDL_CONTROLLER_BUTTON_Y,
-    SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-    SDL_CONTROLLER_BUTTON_BACK,        SDL_CONTROLLER_BUTTON_START,
-    SDL_CONTROLLER_BUTTON_LEFTSTICK,   SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-    SDL_CONTROLLER_BUTTON_GUIDE,       SDL_CONTROLLER_BUTTON_MISC1,
-    SDL_CONTROLLER_BUTTON_PADDLE1,     SDL_CONTROLLER_BUTTON_PADDLE2,
-    SDL_CONTROLLER_BUTTON_PADDLE3,     SDL_CONTROLLER_BUTTON_PADDLE4,
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSTICK,
+    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+    SDL_CONTROLLER_BUTTON_GUIDE,
+    SDL_CONTROLLER_BUTTON_MISC1,
+    SDL_CONTROLLER_BUTTON_PADDLE1,
+    SDL_CONTROLLER_BUTTON_PADDLE2,
+    SDL_CONTROLLER_BUTTON_PADDLE3,
+    SDL_CONTROLLER_BUTTON_PADDLE4,
     SDL_CONTROLLER_BUTTON_TOUCHPAD,
 };
 
@@ -108,8 +116,8 @@ void SdlJoystick::ReadJoystick(JoystickState& state) {
   if (axes > 0) state.x = SDL_JoystickGetAxis(joystick_, 0);
   if (axes > 1) state.y = SDL_JoystickGetAxis(joystick_, 1);
   if (axes > 2) state.z = SDL_JoystickGetAxis(joystick_, 2);
-  const int buttons = std::min(SDL_JoystickNumButtons(joystick_),
-                               static_cast<int>(state.buttons.size()));
+  const int buttons =
+      std::min(SDL_JoystickNumButtons(joystick_), static_cast<int>(state.buttons.size()));
   for (int i = 0; i < buttons; ++i) state.buttons[i] = SDL_JoystickGetButton(joystick_, i) != 0;
   if (SDL_JoystickNumHats(joystick_) > 0) {
     const Uint8 hat = SDL_JoystickGetHat(joystick_, 0);

@@ -1,10 +1,12 @@
-// The platform on SDL: the real window, keyboard, mouse, joystick, clock and
-// message boxes.
+// The platform on SDL: the real window, keyboard, mouse, joystick, clock, message
+// boxes and the desktop's opener.
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_video.h"
@@ -34,6 +36,49 @@ class SdlDialogs final : public IDialogs {
   const SdlVideo& video_;
 };
 
+// Hands addresses and files to the desktop's opener (xdg-open on Linux).
+class SdlOpener final : public IOpener {
+ public:
+  bool OpenAddress(const std::string& address) override {
+    return SDL_OpenURL(address.c_str()) == 0;
+  }
+
+  bool OpenFile(const std::string& path) override {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) return false;
+    return OpenAddress(FileUrl(absolute.generic_string()));
+  }
+
+ private:
+  static std::string FileUrl(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char c : path) {
+      const auto byte = static_cast<unsigned char>(c);
+      const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                         (byte >= '0' && byte <= '9') || SDL_strchr("/-._~", c) != nullptr;
+      if (plain) {
+        url += c;
+      } else {
+        url += '%';
+        url += kHex[byte >> 4];
+        url += kHex[byte & 15];
+      }
+    }
+    return url;
+  }
+};
+
+// SDL falls back to drivers that show nothing when no display answers; the game
+// would then run unseen. They are fine when asked for by name (tests use them).
+bool UsableVideoDriver() {
+  const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+  if (requested && *requested) return true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
+}
+
 }  // namespace
 
 struct SdlPlatform::Parts {
@@ -41,6 +86,7 @@ struct SdlPlatform::Parts {
   SdlVideo video;
   SdlInput input{video};
   SdlDialogs dialogs{video};
+  SdlOpener opener;
 };
 
 SdlPlatform::SdlPlatform() {
@@ -51,6 +97,7 @@ SdlPlatform::SdlPlatform() {
     error_ = std::string("The video system cannot be started: ") + SDL_GetError();
   } else {
     sdlStarted_ = true;
+    if (!UsableVideoDriver()) error_ = "There is no display to show the game on";
   }
   parts_ = std::make_unique<Parts>();
   // Without controller support the game still runs, on the keyboard alone.
@@ -62,9 +109,20 @@ SdlPlatform::~SdlPlatform() {
   if (sdlStarted_) SDL_Quit();
 }
 
-IClock& SdlPlatform::Clock() { return parts_->clock; }
-IVideo& SdlPlatform::Video() { return parts_->video; }
-IInput& SdlPlatform::Input() { return parts_->input; }
-IDialogs& SdlPlatform::Dialogs() { return parts_->dialogs; }
+IClock& SdlPlatform::Clock() {
+  return parts_->clock;
+}
+IVideo& SdlPlatform::Video() {
+  return parts_->video;
+}
+IInput& SdlPlatform::Input() {
+  return parts_->input;
+}
+IDialogs& SdlPlatform::Dialogs() {
+  return parts_->dialogs;
+}
+IOpener& SdlPlatform::Opener() {
+  return parts_->opener;
+}
 
 }  // namespace brakkon::platform

@@ -1,5 +1,5 @@
-// The platform on SDL: the real window, keyboard, mouse, joystick, clock and
-// message boxes. Includes no SDL header, so the program entry can use it.
+// The platform on SDL: the real window, keyboard, mouse, joystick, clock, message
+// boxes and the desktop's opener. Includes no SDL header, so the program entry can.
 #pragma once
 
 #include <memory>
@@ -25,6 +25,7 @@ class SdlPlatform final : public IPlatform {
   IVideo& Video() override;
   IInput& Input() override;
   IDialogs& Dialogs() override;
+  IOpener& Opener() override;
 
  private:
   struct Parts;

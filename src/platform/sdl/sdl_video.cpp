@@ -2,6 +2,8 @@
 // an RGB565 picture scaled to fit.
 #include "platform/sdl/sdl_video.h"
 
+#include "platform/sdl/sdl_x11.h"
+
 namespace brakkon::platform {
 namespace {
 
@@ -28,9 +30,8 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
   windowed_.width = width;
   windowed_.height = height;
   // Hidden until the first black frame is in, so the window never shows garbage.
-  Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (fullScreen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  window_ = SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, width, height, flags);
+  window_ =
+      SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, width, height, SDL_WINDOW_HIDDEN);
   if (!window_) {
     error = std::string("the window cannot be created: ") + SDL_GetError();
     return false;
@@ -39,6 +40,7 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
     CloseWindow();
     return false;
   }
+  if (fullScreen_ && !EnterFullScreen()) fullScreen_ = false;
   if (!handCursor_) handCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
   if (handCursor_) SDL_SetCursor(handCursor_);
   SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
@@ -54,8 +56,22 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
 bool SdlVideo::CreateRenderer(std::string& error) {
   // The game paces itself; a vsync wait would only add latency (and can stall under Xvfb).
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  if (chosen && *chosen) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  } else {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    // OpenGL drawn by the processor costs several times what SDL's own software renderer does.
+    if (renderer_ && RasterisedInSoftware()) {
+      SDL_DestroyRenderer(renderer_);
+      renderer_ = nullptr;
+    }
+  }
+  if (!renderer_) {
+    // Straight to the window's pixels: a texture-backed framebuffer would bring OpenGL back.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  }
   if (!renderer_) {
     error = std::string("no renderer for the window: ") + SDL_GetError();
     return false;
@@ -63,12 +79,36 @@ bool SdlVideo::CreateRenderer(std::string& error) {
   return true;
 }
 
+bool SdlVideo::RasterisedInSoftware() const {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name) return false;
+  if (SDL_strncmp(info.name, "opengl", 6) != 0) return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!getString) return false;
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto* name = reinterpret_cast<const char*>(getString(kGlRenderer));
+  if (!name) return false;
+  for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+    if (SDL_strstr(name, software)) return true;
+  return false;
+}
+
 bool SdlVideo::CreateTexture(int width, int height, std::string& error) {
   if (texture_) SDL_DestroyTexture(texture_);
-  // Must be set before the texture exists: the picture is scaled by whole pixels, never blurred.
+  texture_ = nullptr;
+  // The software renderer scales quickly only between equal formats: give it the window's.
+  textureFormat_ = SDL_PIXELFORMAT_RGB565;
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE)) {
+    const Uint32 windowFormat = SDL_GetWindowPixelFormat(window_);
+    if (SDL_BYTESPERPIXEL(windowFormat) == 4 && !SDL_ISPIXELFORMAT_ALPHA(windowFormat))
+      textureFormat_ = windowFormat;
+  }
+  // Must be set before the texture exists: pixels are repeated when scaling, never blurred.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                               width, height);
+  texture_ =
+      SDL_CreateTexture(renderer_, textureFormat_, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!texture_) {
     error = std::string("no picture texture: ") + SDL_GetError();
     return false;
@@ -90,31 +130,48 @@ void SdlVideo::CloseWindow() {
 }
 
 bool SdlVideo::SetFullScreen(bool fullScreen) {
-  if (!window_) {
-    fullScreen_ = fullScreen;
-    return true;
-  }
-  const bool now = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (now == fullScreen) {
+  if (!window_ || fullScreen == fullScreen_) {
     fullScreen_ = fullScreen;
     return true;
   }
   if (fullScreen) {
     SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
-    windowed_.width = width_;
-    windowed_.height = height_;
+    if (!EnterFullScreen()) return false;
+  } else {
+    LeaveFullScreen();
   }
-  if (SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-    return false;
   fullScreen_ = fullScreen;
-  // Without a window manager SDL keeps the desktop size after full screen: put the window back.
-  if (!fullScreen) ApplyWindowedPlacement();
   return true;
 }
 
-void SdlVideo::ApplyWindowedPlacement() {
+bool SdlVideo::EnterFullScreen() {
+  enteredFrom_ = windowed_;
+  emulatedFullScreen_ = !WindowManagerRunning(window_);
+  if (!emulatedFullScreen_)
+    return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  // With no window manager to ask, the window itself covers its display.
+  SDL_Rect bounds{};
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) return false;
+  SDL_SetWindowBordered(window_, SDL_FALSE);
+  SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+  SDL_SetWindowSize(window_, bounds.w, bounds.h);
+  return true;
+}
+
+void SdlVideo::LeaveFullScreen() {
+  const bool moved = windowed_.x != enteredFrom_.x || windowed_.y != enteredFrom_.y;
+  if (emulatedFullScreen_) {
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+  } else {
+    SDL_SetWindowFullscreen(window_, 0);
+  }
+  // SDL can keep believing in the desktop size after full screen.
   SDL_SetWindowSize(window_, width_, height_);
-  SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+  // A window manager puts the window back where it was by itself; moving it while its
+  // frame is still being restored would shift it by the frame's size.
+  if (emulatedFullScreen_ || moved) SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+  emulatedFullScreen_ = false;
 }
 
 bool SdlVideo::GetPlacement(WindowPlacement& placement) const {
@@ -154,7 +211,17 @@ void SdlVideo::Present(const std::uint16_t* pixels, int width, int height, int p
     std::string error;
     if (!CreateTexture(width, height, error)) return;
   }
-  SDL_UpdateTexture(texture_, nullptr, pixels, pitch * static_cast<int>(sizeof(std::uint16_t)));
+  const int sourcePitch = pitch * static_cast<int>(sizeof(std::uint16_t));
+  if (textureFormat_ == SDL_PIXELFORMAT_RGB565) {
+    SDL_UpdateTexture(texture_, nullptr, pixels, sourcePitch);
+  } else {
+    void* target = nullptr;
+    int targetPitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &target, &targetPitch) != 0) return;
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB565, pixels, sourcePitch, textureFormat_,
+                      target, targetPitch);
+    SDL_UnlockTexture(texture_);
+  }
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -186,12 +253,6 @@ bool SdlVideo::InsideWindow(int windowX, int windowY) const {
   int height = 0;
   SDL_GetWindowSize(window_, &width, &height);
   return windowX >= 0 && windowY >= 0 && windowX < width && windowY < height;
-}
-
-std::string SdlVideo::RendererName() const {
-  SDL_RendererInfo info{};
-  if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name) return {};
-  return info.name;
 }
 
 }  // namespace brakkon::platform

@@ -34,26 +34,30 @@ class SdlVideo final : public IVideo {
   void PictureToWindow(int x, int y, int& windowX, int& windowY) const;
   // True when window pixel (x, y) lies in the window's client area.
   bool InsideWindow(int windowX, int windowY) const;
-  // The renderer in use ("opengl", "software", ...), empty without a window.
-  std::string RendererName() const;
 
  private:
   bool CreateRenderer(std::string& error);
+  // True when the accelerated renderer is OpenGL drawn by the processor (no graphics driver).
+  bool RasterisedInSoftware() const;
   bool CreateTexture(int width, int height, std::string& error);
-  void ApplyWindowedPlacement();
+  bool EnterFullScreen();
+  void LeaveFullScreen();
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SDL_Cursor* handCursor_ = nullptr;
-  int width_ = 0;  // picture size in pixels
+  Uint32 textureFormat_ = SDL_PIXELFORMAT_RGB565;  // the window's own format for software drawing
+  int width_ = 0;                                  // picture size in pixels
   int height_ = 0;
   bool fullScreen_ = false;
+  bool emulatedFullScreen_ = false;  // a borderless window the size of the display
   bool pointerVisible_ = true;
   // Where the bordered window goes when full screen ends; SDL_WINDOWPOS_CENTERED
   // in x and y until a placement is known.
   WindowPlacement windowed_{static_cast<int>(SDL_WINDOWPOS_CENTERED),
                             static_cast<int>(SDL_WINDOWPOS_CENTERED), 0, 0};
+  WindowPlacement enteredFrom_;  // windowed_ when full screen began
 };
 
 }  // namespace brakkon::platform

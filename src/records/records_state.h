@@ -1,0 +1,30 @@
+// The records the form owns for the whole run: the high-score table, the options
+// and the check line read with them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "records/game_options.h"
+#include "records/high_scores.h"
+
+namespace brakkon::records {
+
+inline constexpr const char* kSaveFolder = "Data/Save";
+
+struct RecordsState {
+  THighScoreTable HighScores{};
+  TGameOptions Options;
+  std::string StoredCheck;  // the options file's check line; compared once at start-up
+};
+
+// Start-up: the table, then the options, then the default table when the stored
+// check line does not match the loaded table. Writes nothing.
+void LoadRecords(RecordsState& records, const std::filesystem::path& saveFolder = kSaveFolder);
+
+// Shut-down: the options (whose check line describes the table written next), then
+// the table. Failures are silent by design; each file is either replaced whole or kept.
+void SaveRecords(const RecordsState& records,
+                 const std::filesystem::path& saveFolder = kSaveFolder);
+
+}  // namespace brakkon::records

@@ -1,0 +1,224 @@
+#!/usr/bin/env bash
+# The real window under Xvfb: the menu picture from a test archive, full screen and
+# back, idle processor use, closing through the window manager, and the error box
+# shown when the data folder is missing.
+# Usage: window_test.sh <path-to-brakkon> <path-to-brakkon_mkarchive> <work-dir>
+set -euo pipefail
+
+if [[ $# -ne 3 ]]; then
+  echo "usage: $0 <path-to-brakkon> <path-to-brakkon_mkarchive> <work-dir>" >&2
+  exit 2
+fi
+game=$(realpath "$1")
+mkarchive=$(realpath "$2")
+work=$3
+
+readonly kMaxIdleCpuPercent=10
+readonly kIdleSeconds=5
+readonly kMinColours=16
+
+convert=/usr/bin/convert  # ImageMagick itself, whatever else is first in PATH
+for tool in Xvfb xdotool xwininfo xprop openbox import "$convert"; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "FAIL: $tool is not installed (xvfb xdotool x11-utils openbox imagemagick)" >&2
+    exit 1
+  fi
+done
+
+[[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+xvfb_pid=""
+wm_pid=""
+game_pid=""
+
+stop() {  # stop <pid>: asks politely, then insists
+  local pid=$1
+  [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null || return 0
+  kill -TERM "$pid" 2>/dev/null || true
+  for _ in $(seq 20); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+  stop "$game_pid"
+  stop "$wm_pid"
+  stop "$xvfb_pid"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Waits up to $2 seconds for process $1 to end; its exit status lands in $exit_status.
+wait_exit() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && return 1
+  exit_status=0
+  wait "$pid" || exit_status=$?
+  return 0
+}
+
+cpu_ticks() {  # user + system time of process $1 in clock ticks
+  local stat
+  stat=$(cat "/proc/$1/stat")
+  stat=${stat##*) }  # the name may hold spaces; fields restart after it at field 3
+  read -r -a fields <<<"$stat"
+  echo $((fields[11] + fields[12]))
+}
+
+geometry() {  # x y width height of window $1
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# Checks that a screenshot shows the navy test background: many colours, blue ahead.
+check_picture() {
+  local shot=$1 what=$2 colours blue red
+  colours=$("$convert" "$shot" -format '%k' info:)
+  blue=$("$convert" "$shot" -format '%[fx:mean.b]' info:)
+  red=$("$convert" "$shot" -format '%[fx:mean.r]' info:)
+  echo "$what: $colours colours, mean blue $blue, mean red $red"
+  ((colours >= kMinColours)) || fail "$what shows only $colours colours: $shot"
+  awk -v b="$blue" -v r="$red" 'BEGIN {exit !(b > 0.25 && b > r + 0.1)}' ||
+    fail "$what does not show the navy background: $shot"
+}
+
+# A display of its own, on a number the server picks.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/xvfb.display" \
+  2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s $work/xvfb.display ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  sleep 0.1
+done
+[[ -s $work/xvfb.display ]] || fail "Xvfb gave no display number"
+DISPLAY=":$(head -n1 "$work/xvfb.display")"
+export DISPLAY
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+echo "display $DISPLAY"
+
+# A window manager, so the window gets a frame and Alt+F4 asks it to close as its
+# close button does (WM_DELETE_WINDOW, which SDL turns into its quit event).
+cat >"$work/openbox.xml" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <keyboard>
+    <keybind key="A-F4"><action name="Close"/></keybind>
+  </keyboard>
+</openbox_config>
+EOF
+openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+
+# 1. With data: the window, its picture, full screen and back, idle load, close.
+mkdir -p "$work/game"
+"$mkarchive" "$work/game" >"$work/mkarchive.log" 2>&1 ||
+  fail "brakkon_mkarchive failed: $(cat "$work/mkarchive.log")"
+(cd "$work/game" && exec "$game") >"$work/game.log" 2>&1 &
+game_pid=$!
+window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Brakkon$' | head -n1) || true
+[[ -n $window ]] || fail "no window named Brakkon within 15 s; game log: $(cat "$work/game.log")"
+read -r x y width height <<<"$(geometry "$window")"
+echo "window $window at $x,$y size ${width}x$height"
+[[ $width == 800 && $height == 600 ]] || fail "client area is ${width}x$height, not 800x600"
+
+sleep 1.5
+import -window "$window" "$work/window.png"
+echo "screenshot $work/window.png"
+check_picture "$work/window.png" "window"
+
+xdotool windowactivate --sync "$window"
+xdotool key alt+Return
+sleep 1.5
+read -r fx fy fwidth fheight <<<"$(geometry "$window")"
+echo "full screen at $fx,$fy size ${fwidth}x$fheight"
+[[ $fx == 0 && $fy == 0 && $fwidth == 1024 && $fheight == 768 ]] ||
+  fail "full screen window is ${fwidth}x$fheight at $fx,$fy, not the whole 1024x768 screen"
+import -window root "$work/fullscreen.png"
+echo "screenshot $work/fullscreen.png"
+check_picture "$work/fullscreen.png" "full screen"
+
+xdotool key alt+Return
+sleep 1.5
+read -r bx by bwidth bheight <<<"$(geometry "$window")"
+echo "back in a window at $bx,$by size ${bwidth}x$bheight"
+[[ $bx == "$x" && $by == "$y" && $bwidth == 800 && $bheight == 600 ]] ||
+  fail "window came back as ${bwidth}x$bheight at $bx,$by, not 800x600 at $x,$y"
+
+ticks_per_second=$(getconf CLK_TCK)
+start_ticks=$(cpu_ticks "$game_pid")
+start_ns=$(date +%s%N)
+sleep "$kIdleSeconds"
+end_ticks=$(cpu_ticks "$game_pid")
+end_ns=$(date +%s%N)
+cpu_percent=$(awk -v t=$((end_ticks - start_ticks)) -v hz="$ticks_per_second" \
+  -v ns=$((end_ns - start_ns)) 'BEGIN {printf "%.1f", 100 * t / hz / (ns / 1e9)}')
+echo "idle processor use: $cpu_percent% of one core over ${kIdleSeconds} s"
+awk -v p="$cpu_percent" -v max="$kMaxIdleCpuPercent" 'BEGIN {exit !(p <= max)}' ||
+  fail "idle processor use $cpu_percent% is above $kMaxIdleCpuPercent%"
+
+xdotool windowactivate --sync "$window"
+xdotool key alt+F4
+wait_exit "$game_pid" 10 || fail "the game did not end within 10 s of closing its window"
+game_pid=""
+((exit_status == 0)) || fail "the game ended with status $exit_status after its window was closed"
+if xdotool search --name '^Brakkon$' >/dev/null 2>&1; then
+  fail "a window named Brakkon is left after the game ended"
+fi
+echo "closed by the window manager: exit status 0, no window left"
+
+# 2. Without data: an error box, dismissed with Enter, then a failing exit status.
+mkdir -p "$work/nodata"
+(cd "$work/nodata" && exec "$game") >"$work/nodata.log" 2>&1 &
+game_pid=$!
+box=""
+for _ in $(seq 150); do
+  # The box has the game's title but not its window class.
+  tree=$(xwininfo -root -tree)
+  box=$(awk '/^ +0x[0-9a-f]+ "Brakkon"/ && !/"brakkon"/ && !found {print $1; found = 1}' <<<"$tree")
+  [[ -n $box ]] && break
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+[[ -n $box ]] || fail "no message box appeared without the data folder; log: $(cat "$work/nodata.log")"
+sleep 0.5
+import -window root "$work/error_box.png"
+echo "message box $box, screenshot $work/error_box.png"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+wait_exit "$game_pid" 10 || fail "the game did not end within 10 s of dismissing its error box"
+game_pid=""
+((exit_status != 0)) || fail "the game ended with status 0 although its data is missing"
+echo "missing data: error box dismissed, exit status $exit_status"
+
+# 3. Without a display to show a box on: the message goes to stderr.
+(cd "$work/nodata" && SDL_VIDEODRIVER=dummy exec "$game") >"$work/dummy.out" 2>"$work/dummy.err" &
+game_pid=$!
+wait_exit "$game_pid" 10 || fail "the game did not end within 10 s under the dummy driver"
+game_pid=""
+((exit_status != 0)) || fail "the game ended with status 0 under the dummy driver without data"
+[[ -s $work/dummy.err ]] || fail "no message on stderr under the dummy driver"
+echo "dummy driver: exit status $exit_status, stderr: $(head -n1 "$work/dummy.err")"
+
+echo "PASS"
