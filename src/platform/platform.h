@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace brakkon::platform {
@@ -156,8 +158,64 @@ class IOpener {
   virtual bool OpenFile(const std::string& path) = 0;
 };
 
-// Everything above, owned by one object. Audio, music and HTTP join here with the
-// same shape.
+// What a sound buffer is doing.
+struct SoundStatus {
+  bool playing = false;
+  bool looping = false;  // set together with playing
+};
+
+// The sound output: buffers of sampled sound, mixed together. A buffer is a
+// number, 0 meaning none. Every call on an unknown buffer does nothing.
+class IAudio {
+ public:
+  virtual ~IAudio() = default;
+  // Opens the sound output; false when there is none, and the caller stays silent.
+  virtual bool Open() = 0;
+  // Stops and frees every buffer; the output itself may stay open for music.
+  virtual void Close() = 0;
+  // A buffer of `length` bytes of silence laid out as `format` says: a wave format
+  // block (format tag 1 = PCM, channels, rate in Hz, bytes per second, block align,
+  // bits per sample, little-endian). 0 when the format cannot be played or the
+  // output is not open.
+  virtual int CreateBuffer(std::span<const std::uint8_t> format, std::size_t length) = 0;
+  // Copies `bytes` over the buffer from its start; false when they do not fit.
+  virtual bool WriteBuffer(int buffer, std::span<const std::uint8_t> bytes) = 0;
+  // A new buffer sharing `buffer`'s samples, stopped at position 0; 0 when none can be made.
+  virtual int DuplicateBuffer(int buffer) = 0;
+  virtual void FreeBuffer(int buffer) = 0;
+  // Plays from the current position, once or until stopped.
+  virtual void Play(int buffer, bool looping) = 0;
+  // Stops; the position stays where it was.
+  virtual void Stop(int buffer) = 0;
+  virtual void SetPosition(int buffer, std::uint32_t byteOffset) = 0;
+  // Playback rate in Hz; 0 restores the buffer's own rate.
+  virtual void SetFrequency(int buffer, std::int32_t hz) = 0;
+  // Hundredths of a dB taken off one side: -10000 (left only) .. 0 (centre) .. 10000 (right only).
+  virtual void SetPan(int buffer, std::int32_t pan) = 0;
+  // Attenuation in hundredths of a dB: 0 (full) .. -10000 (silent).
+  virtual void SetVolume(int buffer, std::int32_t volume) = 0;
+  // A buffer played once stops by itself at its end.
+  virtual SoundStatus Status(int buffer) = 0;
+  // Blocks the caller for `ms` while the output plays on.
+  virtual void Sleep(std::uint32_t ms) = 0;
+};
+
+// A music-module player mixed into the same output. A module is a number, 0 meaning none.
+class IModulePlayer {
+ public:
+  virtual ~IModulePlayer() = default;
+  // Loads a whole module file; 0 when it is missing or unreadable or there is no
+  // sound output. Never raises.
+  virtual std::uint32_t LoadFromFile(const std::string& path) = 0;
+  // Starts `module` from its first order, in the background, looping for ever.
+  virtual void Play(std::uint32_t module) = 0;
+  // Stops `module` if it plays and releases it; the number is invalid afterwards.
+  virtual void Free(std::uint32_t module) = 0;
+  // The order position playing now: 0 during the first order and again after the song wraps.
+  virtual std::int32_t Order(std::uint32_t module) = 0;
+};
+
+// Everything above, owned by one object. HTTP joins here with the same shape.
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -166,6 +224,8 @@ class IPlatform {
   virtual IInput& Input() = 0;
   virtual IDialogs& Dialogs() = 0;
   virtual IOpener& Opener() = 0;
+  virtual IAudio& Audio() = 0;
+  virtual IModulePlayer& Music() = 0;
 };
 
 }  // namespace brakkon::platform

@@ -1,4 +1,4 @@
-// The main menu: shown at start-up and around the sub-screens.
+// The main menu: the hub shown at start-up and around the sub-screens.
 #pragma once
 
 namespace brakkon::shell {
@@ -7,9 +7,14 @@ class TMForm;
 
 namespace brakkon::screens {
 
-// Builds the main menu and enables the frame timer.
+// Full build (panels and buttons slide in, menu music; entry 3 opens the
+// high-score screen once the buttons rest) or re-entry from a sub-screen.
 void ShowMainMenu(shell::TMForm& form, bool full, int entry);
-// One frame of the main menu.
+// One frame of the main menu: the slide-in, then navigation and the hint caption.
 void MainMenuTick(shell::TMForm& form, int lagCount);
+// Frees the menu's sprites before a race and at exit.
+void CloseMainMenu(shell::TMForm& form);
+// What acting on slots 1 to 6 does; nothing while the menu slides in.
+void MainMenuClick(shell::TMForm& form);
 
 }  // namespace brakkon::screens

@@ -1,7 +1,13 @@
 // The main window's start-up, frame cycle, tick dispatch, error handler and shut-down.
 #include "shell/form.h"
 
+#include "records/web_links.h"
+#include "screens/car_select_screen.h"
+#include "screens/help_screen.h"
+#include "screens/high_score_screen.h"
 #include "screens/main_menu.h"
+#include "screens/options_screen.h"
+#include "screens/widgets.h"
 #include "screens/scroll_background.h"
 #include "shell/tick_table.h"
 
@@ -11,6 +17,7 @@ TMForm::TMForm(platform::IPlatform& platform)
     : MDXDraw(platform.Video()),
       MDXTimer(platform.Clock()),
       MDXInput(platform.Input(), platform.Video()),
+      MDXSound(platform.Audio()),
       platform_(platform) {
   MDXDraw.SetOptions(engine::doAllowReboot | engine::doWaitVBlank | engine::doCenter |
                      engine::doFlip | engine::doDirectX7Mode | engine::doHardware |
@@ -20,6 +27,13 @@ TMForm::TMForm(platform::IPlatform& platform)
   MDXImageList.SetDXDraw(&MDXDraw);
   MDXImageList3.SetDXDraw(&MDXDraw);
   MDXSpriteEngine.SetDXDraw(&MDXDraw);
+  MDXWaveList.SetDXSound(&MDXSound);
+  // The sound device starts with the form, before FormCreate loads the sounds.
+  try {
+    MDXSound.Initialize();
+  } catch (const io::EDirectSoundError&) {
+    // No sound output: the game runs silent, by design without a message.
+  }
 
   MDXTimer.SetEnabled(false);
   MDXTimer.SetActiveOnly(true);
@@ -37,7 +51,9 @@ TMForm::~TMForm() {
 void TMForm::FormCreate() {
   MDXImageList.Items().LoadArchive("Data/Res/Res1.dxg");
   MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
+  MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
   Random.Seed(platform_.Clock().Milliseconds());
+  records::LoadRecords(Records);
   ApplyDisplayMode();
   FontAdvances = screens::PrepareFontTables();
   Shell.ScrollBackground =
@@ -58,22 +74,35 @@ void TMForm::FormDestroy() {
   Guarded([this] { ShutDown(true); });
 }
 
-void TMForm::ShutDown(bool /*handOff*/) {
-  // Saving the options and the scores, and the link-file hand-off, join here
-  // with the records.
+void TMForm::ShutDown(bool handOff) {
+  records::SaveRecords(Records);
+  if (handOff) records::OpenLinkFile(platform_.Opener());
   terminated_ = true;
 }
 
 void TMForm::MDXTimerTimer(int lagCount) {
+  io::CheckMusic(Music, platform_.Music(), Records.Options.Music,
+                 static_cast<std::int32_t>(Shell.GameState));
   MDXInput.UpdateStates();
   if (TickHandler tick = TickFor(Shell.GameState)) tick(*this, lagCount);
 }
 
-void TMForm::PlaySound(std::string_view /*name*/, bool /*wait*/) {
-  // The sound list joins here with the audio device.
+void TMForm::PlaySound(std::string_view name, bool wait) {
+  io::PlaySound(MDXWaveList, Records.Options.Sound, name, wait);
 }
 
-void TMForm::StopSound(std::string_view /*name*/) {}
+void TMForm::StopSound(std::string_view name) {
+  io::StopSound(MDXWaveList, Records.Options.Sound, name);
+}
+
+void TMForm::StartMusic() {
+  io::StartMusic(Music, platform_.Music(), Records.Options.Music,
+                 static_cast<std::int32_t>(Shell.GameState));
+}
+
+void TMForm::StopMusic() {
+  io::StopMusic(Music, platform_.Music());
+}
 
 void TMForm::BeginFrame(int moveAmount, bool doMove) {
   MDXDraw.Surface().Fill(0);
@@ -133,19 +162,55 @@ void TMForm::MDXDrawInitialize() { MDXTimer.SetEnabled(true); }
 
 void TMForm::MDXDrawFinalize() { MDXTimer.SetEnabled(false); }
 
-void TMForm::MDXDrawClick(int /*x*/, int /*y*/) {}
+void TMForm::MDXDrawClick(int /*x*/, int /*y*/) {
+  // No hit test: a click anywhere acts on the highlighted button.
+  if (Shell.ActiveButton != 0) screens::PlayPressSound(*this);
+  switch (Shell.GameState) {
+    case TGameState::MainMenu:
+      screens::MainMenuClick(*this);
+      break;
+    case TGameState::Options:
+      screens::OptionsClick(*this);
+      break;
+    case TGameState::HighScores:
+      screens::HighScoresClick(*this);
+      break;
+    case TGameState::Help:
+      screens::HelpClick(*this);
+      break;
+    case TGameState::CarSelect:
+      screens::CarSelectClick(*this);
+      break;
+    default:
+      break;
+  }
+}
 
 void TMForm::MDXDrawMouseMove(int x, int y) {
   Shell.MouseX = x;
   Shell.MouseY = y;
+  screens::HoverTest(*this);
 }
 
-void TMForm::FormKeyPress(char& /*key*/) {}
+void TMForm::FormKeyPress(char& key) {
+  constexpr char kEsc = 27;
+  if (Shell.GameState == TGameState::Options) screens::OptionsKeyPress(*this, key);
+  // Each step looks at the state as the previous one left it.
+  const TGameState state = Shell.GameState;
+  if (state != TGameState::Race && state != TGameState::Options && state != TGameState::RaceSetup) {
+    if (key == kEsc) {
+      if (state == TGameState::HighScores) Shell.ActiveButton = 3;
+      if (state == TGameState::Help) Shell.ActiveButton = 4;
+      if (state == TGameState::CarSelect) Shell.ActiveButton = 1;
+    }
+    if (!(state == TGameState::MainMenu && key == kEsc)) MDXDrawClick(Shell.MouseX, Shell.MouseY);
+  }
+}
 
 void TMForm::FormKeyDown(int& key, bool alt, bool /*ctrl*/) {
   if (key == platform::vk::kControl) Shell.KeyCtrl = true;
   if (key == platform::vk::kReturn && alt) {
-    Options.FullScreen = !Options.FullScreen;
+    Records.Options.FullScreen = !Records.Options.FullScreen;
     ApplyDisplayMode();
   }
 }
@@ -155,7 +220,7 @@ void TMForm::FormKeyUp(int& key, bool /*alt*/, bool /*ctrl*/) {
 }
 
 void TMForm::ApplyDisplayMode() {
-  if (Options.FullScreen) {
+  if (Records.Options.FullScreen) {
     SetFullScreenMode();
   } else {
     SetWindowMode();

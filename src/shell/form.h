@@ -13,8 +13,11 @@
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
 #include "io/dx_input.h"
+#include "io/dx_sound.h"
+#include "io/music.h"
 #include "platform/platform.h"
-#include "records/game_options.h"
+#include "race/race_state.h"
+#include "records/records_state.h"
 #include "shell/game_state.h"
 #include "screens/bitmap_text.h"
 #include "shell/random.h"
@@ -82,16 +85,23 @@ class TMForm {
   engine::TDXTimer MDXTimer;
   engine::TDXSpriteEngine MDXSpriteEngine;
   io::TDXInput MDXInput;
+  io::TDXSound MDXSound;          // the sound device
+  io::TDXWaveList MDXWaveList;    // the sound effects, played on MDXSound
 
   // The game's state.
   ShellState Shell;
-  records::TGameOptions Options;
+  records::RecordsState Records;  // Options, HighScores
+  race::RaceState Race;
   TRandom Random;
+  io::TMusicState Music;  // MusicHandle, MusicOrder
   screens::FontTables FontAdvances;
 
   // Sound effects by name; silent while Options.Sound is off.
   void PlaySound(std::string_view name, bool wait);
   void StopSound(std::string_view name);
+  // Music by game state; silent while Options.Music is off.
+  void StartMusic();
+  void StopMusic();
 
   static constexpr int kTickIntervalMs = 30;
 

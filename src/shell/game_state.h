@@ -66,6 +66,9 @@ struct ShellState {
   screens::TCaptionSprite* HelpSprite = nullptr;
   screens::TCaptionSprite* HighScoreBackground = nullptr;
   screens::TCaptionSprite* CarSelectBackground = nullptr;
+
+  screens::TCaptionSprite* OptionsBackgroundSprite = nullptr;
+  bool CountryEditing = false;  // the options' country row takes typed characters
 };
 
 }  // namespace brakkon::shell

@@ -3,7 +3,11 @@
 
 #include <array>
 
+#include "screens/car_select_screen.h"
+#include "screens/help_screen.h"
+#include "screens/high_score_screen.h"
 #include "screens/main_menu.h"
+#include "screens/options_screen.h"
 #include "shell/form.h"
 
 namespace brakkon::shell {
@@ -21,6 +25,10 @@ constexpr std::size_t kStateCount = 72;  // states run from 0 to 71
 constexpr std::array<TickHandler, kStateCount> MakeTable() {
   std::array<TickHandler, kStateCount> table{};
   table[static_cast<std::size_t>(TGameState::MainMenu)] = &screens::MainMenuTick;
+  table[static_cast<std::size_t>(TGameState::Options)] = &screens::OptionsTick;
+  table[static_cast<std::size_t>(TGameState::HighScores)] = &screens::HighScoreTick;
+  table[static_cast<std::size_t>(TGameState::Help)] = &screens::HelpTick;
+  table[static_cast<std::size_t>(TGameState::CarSelect)] = &screens::CarSelectTick;
   table[static_cast<std::size_t>(TGameState::RaceSetup)] = &RaceSetupTick;
   return table;
 }

@@ -31,17 +31,15 @@ class ShellFixture : public ::testing::Test {
     fs::current_path(previous_);
     fs::remove_all(dir_);
   }
+  // Data/Res with the baked archives.
   static void WriteArchives() {
-    fs::create_directories("Data/Res");
-    engine::ImageArchiveItem background;
-    background.name = "MainMenuBackground";
-    background.transparent = false;
-    background.image = engine::RgbImage(64, 64, 0x2040C0);
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 64; ++x) background.image.At(x, y) = 0xF0A020;
-    const auto bytes = engine::WriteImageArchive({background});
-    engine::WriteFileBytes("Data/Res/Res1.dxg", bytes);
-    engine::WriteFileBytes("Data/Res/Res3.dxg", bytes);
+    fs::create_directories("Data");
+    fs::copy(fs::path(BRAKKON_BAKED_DATA_DIR) / "Res", "Data/Res", fs::copy_options::recursive);
+  }
+  // The menu background's own colour at (x, y), as the display shows it.
+  static std::uint16_t BackgroundAt(TMForm& form, int x, int y) {
+    const auto& item = form.MDXImageList.Items().ItemByName("MainMenuBackground");
+    return engine::Rgb565FromRgb(item.Picture().Graphic()->Image().At(x, y));
   }
   // Lets `ms` of simulated time pass through the message loop.
   static void Run(TMForm& form, platform::HeadlessPlatform& p, std::uint32_t ms) {
@@ -69,13 +67,8 @@ TEST_F(ShellFixture, StartsUpAndPresentsTheBackgroundEveryTick) {
 
   Run(form, platform_, 300);
   EXPECT_EQ(platform_.video.presentCount(), 10);
-  const auto orange = engine::Rgb565FromRgb(0xF0A020);
-  const auto blue = engine::Rgb565FromRgb(0x2040C0);
-  // The tile repeats over the whole picture.
-  EXPECT_EQ(platform_.video.FramePixel(0, 0), orange);
-  EXPECT_EQ(platform_.video.FramePixel(0, 40), blue);
-  EXPECT_EQ(platform_.video.FramePixel(799, 599 - 24), blue);
-  EXPECT_EQ(platform_.video.FramePixel(799, 599), orange);
+  // Left of the menu's work area nothing covers the background.
+  for (int y : {120, 300, 480}) EXPECT_EQ(platform_.video.FramePixel(3, y), BackgroundAt(form, 3, y));
   EXPECT_TRUE(platform_.dialogs.messages.empty());
 }
 
@@ -91,7 +84,7 @@ TEST_F(ShellFixture, StatesWithoutATickDoNothingNotEvenDraw) {
   }
   form.Shell.GameState = TGameState::RaceSetup;
   form.MDXTimerTimer(1);
-  EXPECT_EQ(platform_.video.FramePixel(0, 0), engine::Rgb565FromRgb(0xF0A020));
+  EXPECT_EQ(platform_.video.FramePixel(3, 300), BackgroundAt(form, 3, 300));
 }
 
 TEST_F(ShellFixture, MissingArchiveEndsStartUpWithItsMessage) {
@@ -153,11 +146,11 @@ TEST_F(ShellFixture, DisplayModeSwitchKeepsTheTimerAndThePlacement) {
   TMForm form(platform_);
   form.FormCreate();
   platform_.video.SetPlacement(platform::WindowPlacement{37, 41, 800, 600});
-  form.Options.FullScreen = true;
+  form.Records.Options.FullScreen = true;
   form.ApplyDisplayMode();
   EXPECT_TRUE(platform_.video.FullScreen());
   EXPECT_TRUE(form.MDXTimer.Enabled());
-  form.Options.FullScreen = false;
+  form.Records.Options.FullScreen = false;
   form.ApplyDisplayMode();
   EXPECT_FALSE(platform_.video.FullScreen());
   EXPECT_TRUE(form.MDXTimer.Enabled());
@@ -167,7 +160,7 @@ TEST_F(ShellFixture, DisplayModeSwitchKeepsTheTimerAndThePlacement) {
   EXPECT_EQ(placement.y, 41);
   // Surfaces were rebuilt: the background still draws.
   Run(form, platform_, 30);
-  EXPECT_EQ(platform_.video.FramePixel(0, 0), engine::Rgb565FromRgb(0xF0A020));
+  EXPECT_EQ(platform_.video.FramePixel(3, 300), BackgroundAt(form, 3, 300));
 }
 
 }  // namespace

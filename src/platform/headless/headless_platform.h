@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_audio.h"
 #include "platform/platform.h"
 
 namespace brakkon::platform {
@@ -133,12 +134,16 @@ class HeadlessPlatform : public IPlatform {
   IInput& Input() override { return input; }
   IDialogs& Dialogs() override { return dialogs; }
   IOpener& Opener() override { return opener; }
+  IAudio& Audio() override { return audio; }
+  IModulePlayer& Music() override { return music; }
 
   ManualClock clock;
   HeadlessVideo video;
   HeadlessInput input{clock};
   HeadlessDialogs dialogs;
   HeadlessOpener opener;
+  HeadlessAudio audio{clock};
+  HeadlessModulePlayer music;
 };
 
 }  // namespace brakkon::platform

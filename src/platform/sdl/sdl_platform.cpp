@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -87,6 +88,8 @@ struct SdlPlatform::Parts {
   SdlInput input{video};
   SdlDialogs dialogs{video};
   SdlOpener opener;
+  SdlSoundOutput audio;  // opened by the first user; no device leaves the game silent
+  SdlModulePlayer music{audio};
 };
 
 SdlPlatform::SdlPlatform() {
@@ -123,6 +126,12 @@ IDialogs& SdlPlatform::Dialogs() {
 }
 IOpener& SdlPlatform::Opener() {
   return parts_->opener;
+}
+IAudio& SdlPlatform::Audio() {
+  return parts_->audio;
+}
+IModulePlayer& SdlPlatform::Music() {
+  return parts_->music;
 }
 
 }  // namespace brakkon::platform

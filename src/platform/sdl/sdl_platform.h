@@ -1,5 +1,6 @@
 // The platform on SDL: the real window, keyboard, mouse, joystick, clock, message
-// boxes and the desktop's opener. Includes no SDL header, so the program entry can.
+// boxes, the desktop's opener and the sound output. Includes no SDL header, so the
+// program entry can.
 #pragma once
 
 #include <memory>
@@ -26,6 +27,8 @@ class SdlPlatform final : public IPlatform {
   IInput& Input() override;
   IDialogs& Dialogs() override;
   IOpener& Opener() override;
+  IAudio& Audio() override;
+  IModulePlayer& Music() override;
 
  private:
   struct Parts;
