@@ -17,74 +17,13 @@ readonly kMaxIdleCpuPercent=10
 readonly kIdleSeconds=5
 readonly kMinColours=16
 
-convert=/usr/bin/convert  # ImageMagick itself, whatever else is first in PATH
-for tool in Xvfb xdotool xwininfo xprop openbox import "$convert"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "FAIL: $tool is not installed (xvfb xdotool x11-utils openbox imagemagick)" >&2
-    exit 1
-  fi
-done
-
 [[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
 rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-xvfb_pid=""
-wm_pid=""
-game_pid=""
-
-stop() {  # stop <pid>: asks politely, then insists
-  local pid=$1
-  [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for _ in $(seq 20); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-
-cleanup() {
-  stop "$game_pid"
-  stop "$wm_pid"
-  stop "$xvfb_pid"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Waits up to $2 seconds for process $1 to end; its exit status lands in $exit_status.
-wait_exit() {
-  local pid=$1 seconds=$2
-  for _ in $(seq $((seconds * 10))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && return 1
-  exit_status=0
-  wait "$pid" || exit_status=$?
-  return 0
-}
-
-cpu_ticks() {  # user + system time of process $1 in clock ticks
-  local stat
-  stat=$(cat "/proc/$1/stat")
-  stat=${stat##*) }  # the name may hold spaces; fields restart after it at field 3
-  read -r -a fields <<<"$stat"
-  echo $((fields[11] + fields[12]))
-}
-
-geometry() {  # x y width height of window $1
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
-}
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 # Checks that a screenshot shows the menu's navy picture: many colours, blue ahead.
 check_picture() {
@@ -98,41 +37,7 @@ check_picture() {
     fail "$what does not show the navy background: $shot"
 }
 
-# A display of its own, on a number the server picks.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/xvfb.display" \
-  2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s $work/xvfb.display ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  sleep 0.1
-done
-[[ -s $work/xvfb.display ]] || fail "Xvfb gave no display number"
-DISPLAY=":$(head -n1 "$work/xvfb.display")"
-export DISPLAY
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
-echo "display $DISPLAY"
-
-# A window manager, so the window gets a frame and Alt+F4 asks it to close as its
-# close button does (WM_DELETE_WINDOW, which SDL turns into its quit event).
-cat >"$work/openbox.xml" <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <keyboard>
-    <keybind key="A-F4"><action name="Close"/></keybind>
-  </keyboard>
-</openbox_config>
-EOF
-openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
-
 # 1. With data: the window, its picture, full screen and back, idle load, close.
-mkdir -p "$work/game"
 mkdir -p "$work/game/Data"
 cp -r "$data/Res" "$work/game/Data/" || fail "no baked data in $data"
 [[ -d $data/Music ]] && cp -r "$data/Music" "$work/game/Data/"
