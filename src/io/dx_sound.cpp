@@ -46,7 +46,8 @@ class WaveStreamObject : public engine::TStreamObject {
  public:
   explicit WaveStreamObject(TWave& wave) : wave_(wave) {}
   void DefineProperties(engine::TPropertyList& properties) override {
-    properties.Binary("WAVE", [this](std::span<const std::uint8_t> image) { wave_.ReadWave(image); });
+    properties.Binary("WAVE",
+                      [this](std::span<const std::uint8_t> image) { wave_.ReadWave(image); });
   }
 
  private:

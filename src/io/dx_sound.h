@@ -17,21 +17,30 @@
 
 namespace brakkon::io {
 
-#define BRAKKON_IO_ERROR(Name, Base) \
-  class Name : public Base {         \
-   public:                           \
-    using Base::Base;                \
-  }
-
-using engine::EEngineError;
-BRAKKON_IO_ERROR(EWaveCollectionError, EEngineError);  // name look-up
-BRAKKON_IO_ERROR(EWaveStreamError, EEngineError);      // WAVE images
-BRAKKON_IO_ERROR(EDXSoundError, EEngineError);         // the device component
-BRAKKON_IO_ERROR(EDirectXError, EEngineError);
-BRAKKON_IO_ERROR(EDirectSoundError, EDirectXError);            // the sound output
-BRAKKON_IO_ERROR(EDirectSoundBufferError, EDirectSoundError);  // one device buffer
-
-#undef BRAKKON_IO_ERROR
+class EWaveCollectionError : public engine::EEngineError {  // name look-up
+ public:
+  using EEngineError::EEngineError;
+};
+class EWaveStreamError : public engine::EEngineError {  // WAVE images
+ public:
+  using EEngineError::EEngineError;
+};
+class EDXSoundError : public engine::EEngineError {  // the device component
+ public:
+  using EEngineError::EEngineError;
+};
+class EDirectXError : public engine::EEngineError {
+ public:
+  using EEngineError::EEngineError;
+};
+class EDirectSoundError : public EDirectXError {  // the sound output
+ public:
+  using EDirectXError::EDirectXError;
+};
+class EDirectSoundBufferError : public EDirectSoundError {  // one device buffer
+ public:
+  using EDirectSoundError::EDirectSoundError;
+};
 
 // A RIFF WAVE image, read or written whole.
 class TWaveStream {
@@ -88,8 +97,13 @@ class TWave {
   std::vector<std::uint8_t> data_;
 };
 
-enum class TDXSoundNotifyType { dsntDestroying, dsntInitializing, dsntInitialize, dsntFinalize,
-                                dsntRestore };
+enum class TDXSoundNotifyType {
+  dsntDestroying,
+  dsntInitializing,
+  dsntInitialize,
+  dsntFinalize,
+  dsntRestore
+};
 
 class TDXSound;
 using TDXSoundListener = std::function<void(TDXSound& sender, TDXSoundNotifyType type)>;

@@ -7,10 +7,9 @@
 namespace brakkon::io {
 
 inline constexpr std::array<std::string_view, 18> kSoundNames = {
-    "Button_Pressed", "Button_Activated", "EngineStart", "Engine",     "EngineAccel",
-    "Shot",           "WallExplosion",    "CarExplosion", "Spike",     "Water",
-    "Stone",          "Rabbit",           "ScoreGet",    "BonusGet",   "BonusLost",
-    "Tick",           "LevelFinish",      "GameOver",
+    "Button_Pressed", "Button_Activated", "EngineStart", "Engine", "EngineAccel", "Shot",
+    "WallExplosion",  "CarExplosion",     "Spike",       "Water",  "Stone",       "Rabbit",
+    "ScoreGet",       "BonusGet",         "BonusLost",   "Tick",   "LevelFinish", "GameOver",
 };
 
 }  // namespace brakkon::io

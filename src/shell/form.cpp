@@ -194,9 +194,10 @@ void TMForm::MDXDrawMouseMove(int x, int y) {
 
 void TMForm::FormKeyPress(char& key) {
   constexpr char kEsc = 27;
-  if (Shell.GameState == TGameState::Options) screens::OptionsKeyPress(*this, key);
-  // Each step looks at the state as the previous one left it.
+  // One key acts once: the state it arrived in decides, so Enter that closes
+  // the options screen does not go on to click the main menu and reopen it.
   const TGameState state = Shell.GameState;
+  if (state == TGameState::Options) screens::OptionsKeyPress(*this, key);
   if (state != TGameState::Race && state != TGameState::Options && state != TGameState::RaceSetup) {
     if (key == kEsc) {
       if (state == TGameState::HighScores) Shell.ActiveButton = 3;

@@ -279,8 +279,9 @@ TEST(Bitmap, ReadsTheFileAfterItsByteCount) {
 }
 
 Bytes PictureData(const std::string& className, const Bytes& data) {
-  Bytes b = {static_cast<std::uint8_t>(className.size())};
-  b.insert(b.end(), className.begin(), className.end());
+  Bytes b;
+  b.push_back(static_cast<std::uint8_t>(className.size()));
+  for (const char c : className) b.push_back(static_cast<std::uint8_t>(c));
   Append(b, data);
   return b;
 }

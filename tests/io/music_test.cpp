@@ -29,9 +29,9 @@ TEST_F(MusicFixture, ModuleByGameState) {
   const struct {
     std::int32_t state;
     const char* file;
-  } cases[] = {{0, "Data/Music/Menu.xm"},  {1, "Data/Music/Race.xm"},  {2, "Data/Music/Menu.xm"},
-               {3, "Data/Music/Menu.xm"},  {4, "Data/Music/Menu.xm"},  {7, "Data/Music/Menu.xm"},
-               {8, "Data/Music/Menu.xm"},  {10, "Data/Music/Race.xm"}, {71, "Data/Music/Menu.xm"},
+  } cases[] = {{0, "Data/Music/Menu.xm"}, {1, "Data/Music/Race.xm"},  {2, "Data/Music/Menu.xm"},
+               {3, "Data/Music/Menu.xm"}, {4, "Data/Music/Menu.xm"},  {7, "Data/Music/Menu.xm"},
+               {8, "Data/Music/Menu.xm"}, {10, "Data/Music/Race.xm"}, {71, "Data/Music/Menu.xm"},
                {-1, "Data/Music/Menu.xm"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.state);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -131,6 +132,19 @@ class GameFixture : public ::testing::Test {
   void ClickSlot(int slot) {
     const screens::TMenuButton& b = *shell().Buttons[slot];
     ClickAt(static_cast<int>(b.X) + b.Width / 2, static_cast<int>(b.Y) + b.Height / 2);
+  }
+
+  // How often the sound effect `name` has started playing so far.
+  int SoundPlays(std::string_view name) {
+    io::TWaveCollectionItem& item = form_->MDXWaveList.Items().Find(name);
+    std::set<int> buffers;
+    if (item.MainBuffer() != nullptr) buffers.insert(item.MainBuffer()->Id());
+    for (const auto& buffer : item.PlayBuffers()) buffers.insert(buffer->Id());
+    int plays = 0;
+    for (const platform::AudioCall& call : platform.audio.calls) {
+      if (call.kind == platform::AudioCall::Kind::kPlay && buffers.count(call.buffer) != 0) ++plays;
+    }
+    return plays;
   }
 
   // Pixels of the last frame inside [x0, x1) x [y0, y1) that equal `rgb` in RGB565.

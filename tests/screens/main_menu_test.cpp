@@ -127,6 +127,20 @@ TEST_F(MainMenuTest, KeysOnTheMenuActOnTheHighlight) {
   EXPECT_EQ(shell().GameState, TGameState::MainMenu);
 }
 
+TEST_F(MainMenuTest, EnterOnTheOptionsMenuButtonClosesTheOptionsOnce) {
+  StartAtRest();
+  StepKey(kDown);
+  Type("\r");
+  Ticks(1);
+  ASSERT_EQ(shell().GameState, TGameState::Options);
+  MoveToSlot(2);  // back on the menu's own Options button
+  DeliverEvents();
+  Type("\r");
+  DeliverEvents();
+  EXPECT_EQ(shell().GameState, TGameState::MainMenu);
+  EXPECT_EQ(shell().ButtonCount, 6);
+}
+
 TEST_F(MainMenuTest, AClickWhileSlidingInOnlySounds) {
   Start();
   Ticks(10);

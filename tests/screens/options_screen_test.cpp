@@ -100,6 +100,43 @@ TEST_F(OptionsScreenTest, EachToggleFlipsItsOptionAndLightsTheChosenValue) {
   EXPECT_EQ(shell().GameState, TGameState::Options);
 }
 
+TEST_F(OptionsScreenTest, TogglesSoundTheirConfirmationAndSwitchTheMusic) {
+  CopyBakedSaves();  // music and sound on
+  StartAtRest();
+  const int activated = SoundPlays("Button_Activated");
+  ClickSlot(2);
+  Ticks(1);
+  EXPECT_EQ(SoundPlays("Button_Activated"), activated + 1);  // the DISPLAY row lights up
+
+  // The dispatcher's press sound, then each row's own confirmation, both gated
+  // by the sound option as it is at that moment.
+  struct Act {
+    int slot;
+    int pressSounds;
+  };
+  const Act acts[] = {
+      {7, 2},  {7, 2},  // display
+      {8, 2},  {8, 2},  // music off, on
+      {9, 1},           // sound off: only the press before the toggle is heard
+      {7, 0},           // silent
+      {9, 1},           // sound on: only the confirmation after it
+      {10, 2}, {10, 1}  // country editing on, off
+  };
+  const int loads = platform.music.Count(platform::ModuleCall::Kind::kLoad);
+  for (const Act& act : acts) {
+    const int pressed = SoundPlays("Button_Pressed");
+    ClickSlot(act.slot);
+    DeliverEvents();
+    EXPECT_EQ(SoundPlays("Button_Pressed") - pressed, act.pressSounds) << "slot " << act.slot;
+    if (act.slot == 8 && !form().Records.Options.Music) {
+      EXPECT_EQ(platform.music.playing(), 0u);
+    }
+  }
+  // Music back on restarts the menu module from its beginning.
+  EXPECT_EQ(platform.music.Count(platform::ModuleCall::Kind::kLoad), loads + 1);
+  EXPECT_EQ(platform.music.PlayingPath(), "Data/Music/Menu.xm");
+}
+
 TEST_F(OptionsScreenTest, CountryTakesCapitalLettersAndSpacesWhileEditing) {
   OpenOptions();
   TapKey(kUp);

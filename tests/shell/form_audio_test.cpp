@@ -39,8 +39,9 @@ class FormAudioFixture : public ::testing::Test {
     fs::remove_all(dir_);
   }
   static void WriteOptions(bool music, bool sound) {
-    std::ofstream("Data/Save/options", std::ios::binary)
-        << "0\r\n" << (music ? "1" : "0") << "\r\n" << (sound ? "1" : "0") << "\r\n\r\n\r\n";
+    std::ofstream("Data/Save/options", std::ios::binary) << "0\r\n"
+                                                         << (music ? "1" : "0") << "\r\n"
+                                                         << (sound ? "1" : "0") << "\r\n\r\n\r\n";
   }
   void Run(TMForm& form, std::uint32_t ms) {
     const std::uint32_t end = platform_.clock.Milliseconds() + ms;

@@ -84,7 +84,8 @@ void HeadlessAudio::Stop(int buffer) {
 void HeadlessAudio::SetPosition(int buffer, std::uint32_t byteOffset) {
   Record(AudioCall::Kind::kPosition, buffer, byteOffset);
   if (Buffer* b = Find(buffer)) {
-    b->position = std::min<std::uint32_t>(byteOffset, static_cast<std::uint32_t>(b->samples->size()));
+    b->position =
+        std::min<std::uint32_t>(byteOffset, static_cast<std::uint32_t>(b->samples->size()));
     b->startMs = clock_.Milliseconds();
   }
 }

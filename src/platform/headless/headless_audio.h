@@ -18,8 +18,19 @@ namespace brakkon::platform {
 class ManualClock;
 
 struct AudioCall {
-  enum class Kind { kCreate, kWrite, kDuplicate, kFree, kPlay, kStop, kPosition, kFrequency,
-                    kPan, kVolume, kSleep };
+  enum class Kind {
+    kCreate,
+    kWrite,
+    kDuplicate,
+    kFree,
+    kPlay,
+    kStop,
+    kPosition,
+    kFrequency,
+    kPan,
+    kVolume,
+    kSleep
+  };
   Kind kind;
   int buffer = 0;
   std::int64_t value = 0;  // looping for kPlay; the number set; ms for kSleep

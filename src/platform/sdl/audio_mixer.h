@@ -87,8 +87,18 @@ class AudioMixer {
     std::uint32_t generation = 0;  // of the last play
   };
   struct Command {
-    enum class Kind : std::uint8_t { kBind, kSamples, kUnbind, kPlay, kStop, kPosition, kStep,
-                                     kGain, kMusicPlay, kMusicStop };
+    enum class Kind : std::uint8_t {
+      kBind,
+      kSamples,
+      kUnbind,
+      kPlay,
+      kStop,
+      kPosition,
+      kStep,
+      kGain,
+      kMusicPlay,
+      kMusicStop
+    };
     Kind kind = Kind::kStop;
     int slot = 0;
     const SampleBlock* block = nullptr;
@@ -133,11 +143,11 @@ class AudioMixer {
 
   // Shared.
   std::mutex queueMutex_;
-  std::vector<Command> pending_;    // guarded by queueMutex_
-  std::uint64_t submitted_ = 0;     // guarded by queueMutex_: commands queued so far
+  std::vector<Command> pending_;           // guarded by queueMutex_
+  std::uint64_t submitted_ = 0;            // guarded by queueMutex_: commands queued so far
   std::atomic<std::uint64_t> applied_{0};  // commands the audio thread has taken
   std::array<std::atomic<std::uint32_t>, kMaxVoices> ended_{};  // generation that ran out
-  std::atomic<std::uint64_t> musicPosition_{0};  // module id << 32 | order position
+  std::atomic<std::uint64_t> musicPosition_{0};                 // module id << 32 | order position
 
   // Audio thread.
   std::vector<Command> working_;
