@@ -34,7 +34,7 @@ void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
-  out.insert(out.end(), tag, tag + 4);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 [[noreturn]] void NotMade() {
@@ -170,6 +170,7 @@ void TWaveStream::Write(std::span<const std::uint8_t> samples) {
 std::vector<std::uint8_t> TWaveStream::Image() const {
   RequireOpen();
   std::vector<std::uint8_t> out;
+  out.reserve(12 + 8 + writtenFormat_.size() + 8 + writtenData_.size());
   PutTag(out, "RIFF");
   PutU32(out, static_cast<std::uint32_t>(4 + 8 + writtenFormat_.size() + 8 + writtenData_.size()));
   PutTag(out, "WAVE");

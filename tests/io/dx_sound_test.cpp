@@ -70,7 +70,7 @@ TEST(WaveReader, ReadsChunksByTheReaderRules) {
   const Bytes odd = {9, 9, 9};
   // The pad byte starts a header whose length runs past the end: no data is found.
   const Bytes padded = Riff({{"fmt ", kFormat}, {"LIST", {9, 9, 9, 0}, 3}, {"data", {5, 6}}});
-  const Bytes zeroId = Riff({{"fmt ", kFormat}, {std::string(4, '\0'), {}, 2}, {"data", {1}}});
+  const Bytes zeroId = Riff({{"fmt ", kFormat}, {std::string(4, '\0'), {}}, {"data", {1}}});
   const WaveCase cases[] = {
       {"plain", Riff({{"fmt ", kFormat}, {"data", {1, 2, 3, 4}}}), 16, {1, 2, 3, 4}},
       {"no data chunk", Riff({{"fmt ", kFormat}}), 16, {}},
@@ -266,7 +266,7 @@ TEST_F(SoundFixture, NamesIgnoreCaseAndTheLastNamedWins) {
 
 TEST_F(SoundFixture, RestartOnConsecutiveTicksReusesTheStoppedBuffer) {
   StartDevice();
-  Load({Item("Tick", false, 1)});
+  Load({Item("Tick")});  // no cap: only the reuse keeps it at one play buffer
   const int main = Find("Tick").MainBuffer()->Id();
   PlaySound(list_, true, "Tick", false);
   ASSERT_EQ(PlayBufferIds("Tick").size(), 1u);
@@ -332,6 +332,19 @@ TEST_F(SoundFixture, MaxPlayingCountTakesOverTheOlderBuffer) {
   stone.SetMaxPlayingCount(3);
   EXPECT_TRUE(stone.PlayBuffers().empty());
   EXPECT_FALSE(audio_.Exists(first[0]));
+}
+
+TEST_F(SoundFixture, ABufferReportingOnlyTheLoopingBitIsBusy) {
+  StartDevice();
+  Load({Item("Rabbit")});
+  Find("Rabbit").Play(false);
+  const int first = PlayBufferIds("Rabbit")[0];
+  audio_.ScriptStatus(first, platform::SoundStatus{false, true});
+  Find("Rabbit").Play(false);
+  EXPECT_EQ(PlayBufferIds("Rabbit").size(), 2u);
+  audio_.ScriptStatus(first, platform::SoundStatus{});
+  Find("Rabbit").Play(false);
+  EXPECT_EQ(PlayBufferIds("Rabbit").size(), 2u);
 }
 
 TEST_F(SoundFixture, SoundOffSkipsEvenTheLookUp) {

@@ -9,6 +9,7 @@
 
 #include "io/dx_sound.h"
 #include "io/sound_names.h"
+#include "io/sound_probe.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/application.h"
 #include "shell/form.h"
@@ -17,7 +18,6 @@ namespace brakkon::shell {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::AudioCall;
 using platform::ModuleCall;
 
 // Runs inside a fresh folder holding the baked archives and an options file.
@@ -69,12 +69,13 @@ TEST_F(FormAudioFixture, StartUpLoadsEveryEffectAndPlaysTheMenuMusic) {
     io::TWaveCollectionItem& item = form.MDXWaveList.Items().Find(name);
     ASSERT_NE(item.MainBuffer(), nullptr);
     EXPECT_TRUE(item.MainBuffer()->Made());
+    const std::size_t mark = platform_.audio.calls.size();
     form.PlaySound(name, false);
-    ASSERT_EQ(platform_.audio.calls.back().kind, AudioCall::Kind::kPlay);
-    const int played = platform_.audio.calls.back().buffer;
-    EXPECT_TRUE(platform_.audio.Status(played).playing);
+    EXPECT_EQ(io::PlayedSounds(form.MDXWaveList, platform_.audio, mark),
+              std::vector<std::string>{std::string(name)});
+    EXPECT_TRUE(io::Sounding(form.MDXWaveList, platform_.audio, name));
     form.StopSound(name);
-    EXPECT_FALSE(platform_.audio.Status(played).playing);
+    EXPECT_FALSE(io::Sounding(form.MDXWaveList, platform_.audio, name));
   }
   EXPECT_TRUE(platform_.dialogs.messages.empty());
 }
