@@ -39,9 +39,9 @@ TEST(DXDrawOptions, WhileInitialisedOnlyPresentationOptionsApplyAtOnce) {
 }
 
 TEST(DXDrawCycle, NotifiesInOrderAndFlipsOnlyWhileInitialised) {
+  std::vector<std::string> log;  // outlives the display, which notifies as it goes
   platform::HeadlessVideo video;
   TDXDraw draw(video);
-  std::vector<std::string> log;
   const int id = draw.RegisterNotifyEvent([&](TDXDraw&, TDXDrawNotifyType t) {
     log.push_back("n" + std::to_string(static_cast<int>(t)));
   });

@@ -122,6 +122,12 @@ void SdlInput::TranslateButton(const SDL_MouseButtonEvent& button) {
 
 void SdlInput::TranslateWindow(const SDL_WindowEvent& window) {
   switch (window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      video_.ForgetShownFrame();
+      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       Push(EventType::kActivate);
       break;

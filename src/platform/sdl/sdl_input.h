@@ -15,7 +15,7 @@ namespace brakkon::platform {
 class SdlInput final : public IInput {
  public:
   // Pointer positions are converted with `video`'s picture scaling; it must outlive this.
-  explicit SdlInput(const SdlVideo& video) : video_(video) {}
+  explicit SdlInput(SdlVideo& video) : video_(video) {}
 
   bool PollEvent(Event& event) override;
   void WaitForEvent(std::uint32_t timeoutMs) override;
@@ -35,7 +35,7 @@ class SdlInput final : public IInput {
   void Push(EventType type);
   void PushPointer(EventType type, int x, int y);
 
-  const SdlVideo& video_;
+  SdlVideo& video_;
   std::deque<Event> pending_;
   KeyLatch keys_;
   SdlJoystick joystick_;

@@ -2,6 +2,8 @@
 // an RGB565 picture scaled to fit.
 #include "platform/sdl/sdl_video.h"
 
+#include <algorithm>
+
 #include "platform/sdl/sdl_x11.h"
 
 namespace brakkon::platform {
@@ -95,6 +97,7 @@ bool SdlVideo::RasterisedInSoftware() const {
 }
 
 bool SdlVideo::CreateTexture(int width, int height, std::string& error) {
+  ForgetShownFrame();
   if (texture_) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
   // The software renderer scales quickly only between equal formats: give it the window's.
@@ -130,6 +133,7 @@ void SdlVideo::CloseWindow() {
 }
 
 bool SdlVideo::SetFullScreen(bool fullScreen) {
+  ForgetShownFrame();
   if (!window_ || fullScreen == fullScreen_) {
     fullScreen_ = fullScreen;
     return true;
@@ -210,6 +214,15 @@ void SdlVideo::Present(const std::uint16_t* pixels, int width, int height, int p
   if (width != width_ || height != height_) {
     std::string error;
     if (!CreateTexture(width, height, error)) return;
+  }
+  const std::size_t frameSize = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (pitch == width && shownFrame_.size() == frameSize &&
+      std::equal(shownFrame_.begin(), shownFrame_.end(), pixels))
+    return;
+  if (pitch == width) {
+    shownFrame_.assign(pixels, pixels + frameSize);
+  } else {
+    shownFrame_.clear();
   }
   const int sourcePitch = pitch * static_cast<int>(sizeof(std::uint16_t));
   if (textureFormat_ == SDL_PIXELFORMAT_RGB565) {

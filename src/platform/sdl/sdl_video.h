@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -34,6 +35,9 @@ class SdlVideo final : public IVideo {
   void PictureToWindow(int x, int y, int& windowX, int& windowY) const;
   // True when window pixel (x, y) lies in the window's client area.
   bool InsideWindow(int windowX, int windowY) const;
+  // The window's contents were lost or resized: the next frame is shown even
+  // when it equals the last one.
+  void ForgetShownFrame() { shownFrame_.clear(); }
 
  private:
   bool CreateRenderer(std::string& error);
@@ -58,6 +62,9 @@ class SdlVideo final : public IVideo {
   WindowPlacement windowed_{static_cast<int>(SDL_WINDOWPOS_CENTERED),
                             static_cast<int>(SDL_WINDOWPOS_CENTERED), 0, 0};
   WindowPlacement enteredFrom_;  // windowed_ when full screen began
+  // The last frame put on screen; a menu at rest repeats its frame, and sending
+  // it to the window again would cost most of an idle game's processor time.
+  std::vector<std::uint16_t> shownFrame_;
 };
 
 }  // namespace brakkon::platform
