@@ -142,12 +142,14 @@ TEST_F(MainMenuTest, EnterOnTheOptionsMenuButtonClosesTheOptionsOnce) {
 }
 
 TEST_F(MainMenuTest, AClickWhileSlidingInOnlySounds) {
+  CopyBakedSaves();  // sound on
   Start();
   Ticks(10);
   ClickSlot(1);
   Ticks(1);
   EXPECT_EQ(shell().GameState, TGameState::MainMenu);
   EXPECT_EQ(shell().MenuPhase, 1);
+  EXPECT_EQ(SoundPlays("Button_Pressed"), 1);
 }
 
 TEST_F(MainMenuTest, AltEnterSwitchesTheDisplayInAnyState) {
