@@ -6,25 +6,12 @@
 # Usage: audio_test.sh <path-to-brakkon> <baked-data-dir> <work-dir>
 set -euo pipefail
 
-if [[ $# -ne 3 ]]; then
-  echo "usage: $0 <path-to-brakkon> <baked-data-dir> <work-dir>" >&2
-  exit 2
-fi
-game=$(realpath "$1")
-data=$(realpath "$2")
-work=$3
-
 readonly kListenSeconds=3
 readonly kMinRms=300            # 16-bit units over each half second; the tune is far louder
 readonly kMaxAudioCpuPercent=10 # of one core, for the audio thread alone
 
-[[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-
 # shellcheck source=tests/e2e/lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "$@"
 
 # make_game <dir> <music 0|1> <sound 0|1>: the baked data and an options file.
 make_game() {

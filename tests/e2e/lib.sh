@@ -1,6 +1,20 @@
-# Shared by the end-to-end scripts: tools, clean-up, waiting, and a display of
-# our own (Xvfb with openbox) for the game's window. Source it after setting
-# `work` to an absolute, existing folder.
+# Shared by the end-to-end scripts: arguments, tools, clean-up, waiting, and a
+# display of our own (Xvfb with openbox) for the game's window.
+# Sourced with the script's arguments: <path-to-brakkon> <baked-data-dir> <work-dir>;
+# sets `game`, `data` and `work` (emptied first).
+
+if [[ $# -ne 3 ]]; then
+  echo "usage: $0 <path-to-brakkon> <baked-data-dir> <work-dir>" >&2
+  exit 2
+fi
+game=$(realpath "$1")
+data=$(realpath "$2")
+work=$3
+
+[[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
 
 convert=/usr/bin/convert  # ImageMagick itself, whatever else is first in PATH
 for tool in Xvfb xdotool xwininfo xprop openbox import "$convert"; do

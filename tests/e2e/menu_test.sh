@@ -5,21 +5,8 @@
 # Usage: menu_test.sh <path-to-brakkon> <baked-data-dir> <work-dir>
 set -euo pipefail
 
-if [[ $# -ne 3 ]]; then
-  echo "usage: $0 <path-to-brakkon> <baked-data-dir> <work-dir>" >&2
-  exit 2
-fi
-game=$(realpath "$1")
-data=$(realpath "$2")
-work=$3
-
-[[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-
 # shellcheck source=tests/e2e/lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "$@"
 
 # A held key long enough for one tick to see it.
 press() {

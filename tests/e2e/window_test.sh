@@ -5,25 +5,12 @@
 # Usage: window_test.sh <path-to-brakkon> <baked-data-dir> <work-dir>
 set -euo pipefail
 
-if [[ $# -ne 3 ]]; then
-  echo "usage: $0 <path-to-brakkon> <baked-data-dir> <work-dir>" >&2
-  exit 2
-fi
-game=$(realpath "$1")
-data=$(realpath "$2")
-work=$3
-
 readonly kMaxIdleCpuPercent=10
 readonly kIdleSeconds=5
 readonly kMinColours=16
 
-[[ -n $work && $work != / ]] || { echo "refusing work dir '$work'" >&2; exit 2; }
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-
 # shellcheck source=tests/e2e/lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "$@"
 
 # Checks that a screenshot shows the menu's navy picture: many colours, blue ahead.
 check_picture() {
