@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "engine/errors.h"
+#include "engine/hash_collection.h"
 
 namespace brakkon::engine {
 
@@ -20,15 +21,6 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 constexpr std::size_t kResourceHeaderBytes = 79;
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string NarrowUtf16(std::u16string_view units) {
   std::string text;

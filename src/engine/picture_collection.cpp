@@ -13,18 +13,6 @@ namespace brakkon::engine {
 
 namespace {
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // `Picture` of an item as a stream sees it: its picture data is a defined property.
 class PictureStreamObject : public TStreamObject {
  public:
@@ -102,9 +90,9 @@ TPictureCollectionItem::TPictureCollectionItem(TPictureCollection& collection)
 TPictureCollectionItem::~TPictureCollectionItem() = default;
 
 void TPictureCollectionItem::SetName(std::string_view name) {
-  collection_.Unlink(*this);
+  collection_.index_.Unlink(*this);
   name_ = std::string(name);
-  collection_.Link(*this);
+  collection_.index_.Link(*this);
 }
 
 void TPictureCollectionItem::SetTransparentColor(TColor color) {
@@ -238,49 +226,23 @@ TPictureCollectionItem& TPictureCollection::Items(int index) {
 TPictureCollectionItem& TPictureCollection::Add() {
   items_.push_back(std::make_unique<TPictureCollectionItem>(*this));
   TPictureCollectionItem& item = *items_.back();
-  Link(item);
+  index_.Link(item);
   return item;
 }
 
 void TPictureCollection::Delete(int index) {
   TPictureCollectionItem& item = Items(index);
-  Unlink(item);
+  index_.Unlink(item);
   items_.erase(items_.begin() + index);
 }
 
 void TPictureCollection::Clear() {
   items_.clear();
-  chains_.fill(nullptr);
-}
-
-int TPictureCollection::HashOf(std::string_view name) {
-  unsigned hash = 16u * static_cast<unsigned>(name.size());
-  if (name.size() > 1) {
-    hash += static_cast<unsigned char>(LowerAscii(name.front()));
-    hash += static_cast<unsigned char>(LowerAscii(name[name.size() - 2]));
-  }
-  return static_cast<int>(hash % 256);
-}
-
-void TPictureCollection::Link(TPictureCollectionItem& item) {
-  TPictureCollectionItem*& head = chains_[HashOf(item.name_)];
-  item.nextInChain_ = head;
-  head = &item;
-}
-
-void TPictureCollection::Unlink(TPictureCollectionItem& item) {
-  TPictureCollectionItem** link = &chains_[HashOf(item.name_)];
-  while (*link != nullptr && *link != &item) link = &(*link)->nextInChain_;
-  if (*link != nullptr) *link = item.nextInChain_;
-  item.nextInChain_ = nullptr;
+  index_.Clear();
 }
 
 TPictureCollectionItem* TPictureCollection::Find(std::string_view name) {
-  for (TPictureCollectionItem* item = chains_[HashOf(name)]; item != nullptr;
-       item = item->nextInChain_) {
-    if (SameText(item->name_, name)) return item;
-  }
-  return nullptr;
+  return static_cast<TPictureCollectionItem*>(index_.Find(name));
 }
 
 TPictureCollectionItem& TPictureCollection::ItemByName(std::string_view name) {

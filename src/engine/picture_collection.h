@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/hash_collection.h"
 #include "engine/picture.h"
 #include "engine/rect.h"
 #include "engine/surface.h"
@@ -19,14 +20,13 @@ namespace brakkon::engine {
 class TDXDraw;
 class TPictureCollection;
 
-class TPictureCollectionItem {
+class TPictureCollectionItem : public THashCollectionItem {
  public:
   explicit TPictureCollectionItem(TPictureCollection& collection);
   ~TPictureCollectionItem();
   TPictureCollectionItem(const TPictureCollectionItem&) = delete;
   TPictureCollectionItem& operator=(const TPictureCollectionItem&) = delete;
 
-  const std::string& Name() const { return name_; }
   void SetName(std::string_view name);  // relinks the item at the head of its hash chain
   TPicture& Picture() { return picture_; }
   const TPicture& Picture() const { return picture_; }
@@ -80,13 +80,11 @@ class TPictureCollectionItem {
   Layout ActiveLayout() const { return surfaces_.empty() ? ComputeLayout() : built_; }
 
   TPictureCollection& collection_;
-  std::string name_;
   TPicture picture_;
   TColor transparentColor_ = 0;
   bool initialized_ = false;
   Layout built_;  // the layout the surfaces were cut with
   std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
-  TPictureCollectionItem* nextInChain_ = nullptr;  // hash chain link
 };
 
 class TPictureCollection {
@@ -123,12 +121,9 @@ class TPictureCollection {
 
  private:
   friend class TPictureCollectionItem;
-  static int HashOf(std::string_view name);
-  void Link(TPictureCollectionItem& item);
-  void Unlink(TPictureCollectionItem& item);
 
   std::vector<std::unique_ptr<TPictureCollectionItem>> items_;
-  std::array<TPictureCollectionItem*, 256> chains_{};
+  THashIndex index_;
   TDXDraw* dxDraw_ = nullptr;
   bool initialized_ = false;
 };

@@ -17,18 +17,6 @@ constexpr std::uint32_t kChunkFmt = 0x20746D66;   // "fmt "
 constexpr std::uint32_t kChunkData = 0x61746164;  // "data"
 constexpr std::uint32_t kPollIntervalMs = 10;     // Wait mode's status polling
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
@@ -306,9 +294,9 @@ platform::SoundStatus TDirectSoundBuffer::Status() {
 }
 
 void TWaveCollectionItem::SetName(std::string_view name) {
-  collection_.Unlink(*this);
+  collection_.index_.Unlink(*this);
   name_ = std::string(name);
-  collection_.Link(*this);
+  collection_.index_.Link(*this);
 }
 
 void TWaveCollectionItem::SetLooped(bool looped) {
@@ -421,42 +409,17 @@ TWaveCollectionItem& TWaveCollection::Items(int index) {
 TWaveCollectionItem& TWaveCollection::Add() {
   items_.push_back(std::make_unique<TWaveCollectionItem>(*this));
   TWaveCollectionItem& item = *items_.back();
-  Link(item);
+  index_.Link(item);
   return item;
 }
 
 void TWaveCollection::Clear() {
   items_.clear();
-  chains_.fill(nullptr);
-}
-
-int TWaveCollection::HashOf(std::string_view name) {
-  unsigned hash = 16u * static_cast<unsigned>(name.size());
-  if (name.size() > 1) {
-    hash += static_cast<unsigned char>(LowerAscii(name.front()));
-    hash += static_cast<unsigned char>(LowerAscii(name[name.size() - 2]));
-  }
-  return static_cast<int>(hash % 256);
-}
-
-void TWaveCollection::Link(TWaveCollectionItem& item) {
-  TWaveCollectionItem*& head = chains_[HashOf(item.name_)];
-  item.nextInChain_ = head;
-  head = &item;
-}
-
-void TWaveCollection::Unlink(TWaveCollectionItem& item) {
-  TWaveCollectionItem** link = &chains_[HashOf(item.name_)];
-  while (*link != nullptr && *link != &item) link = &(*link)->nextInChain_;
-  if (*link != nullptr) *link = item.nextInChain_;
-  item.nextInChain_ = nullptr;
+  index_.Clear();
 }
 
 TWaveCollectionItem& TWaveCollection::Find(std::string_view name) {
-  for (TWaveCollectionItem* item = chains_[HashOf(name)]; item != nullptr;
-       item = item->nextInChain_) {
-    if (SameText(item->name_, name)) return *item;
-  }
+  if (auto* item = static_cast<TWaveCollectionItem*>(index_.Find(name))) return *item;
   throw EWaveCollectionError(fmt::sprintf("Wave '%s' not found", name));
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/hash_collection.h"
 #include "platform/platform.h"
 
 namespace brakkon::io {
@@ -180,14 +181,13 @@ class TWaveCollection;
 
 // One named sound with its buffers: the main buffer for looped play, duplicates
 // of it for overlapping one-shot plays.
-class TWaveCollectionItem {
+class TWaveCollectionItem : public engine::THashCollectionItem {
  public:
   explicit TWaveCollectionItem(TWaveCollection& collection) : collection_(collection) {}
   ~TWaveCollectionItem() { Finalize(); }
   TWaveCollectionItem(const TWaveCollectionItem&) = delete;
   TWaveCollectionItem& operator=(const TWaveCollectionItem&) = delete;
 
-  const std::string& Name() const { return name_; }
   void SetName(std::string_view name);  // relinks the item at the head of its hash chain
   TDirectSoundBuffer* MainBuffer() { return mainBuffer_.get(); }
   const std::vector<std::unique_ptr<TDirectSoundBuffer>>& PlayBuffers() const {
@@ -223,14 +223,12 @@ class TWaveCollectionItem {
   TDirectSoundBuffer* TakePlayBuffer();
 
   TWaveCollection& collection_;
-  std::string name_;
   std::unique_ptr<TDirectSoundBuffer> mainBuffer_;
   std::vector<std::unique_ptr<TDirectSoundBuffer>> playBuffers_;  // oldest first
   bool initialized_ = false;
   bool looped_ = false;
   std::int32_t maxPlayingCount_ = 0;  // 0 = no limit
   TWave wave_;
-  TWaveCollectionItem* nextInChain_ = nullptr;
 };
 
 // The sounds of one archive, found by name ignoring case.
@@ -262,12 +260,9 @@ class TWaveCollection {
 
  private:
   friend class TWaveCollectionItem;
-  static int HashOf(std::string_view name);
-  void Link(TWaveCollectionItem& item);
-  void Unlink(TWaveCollectionItem& item);
 
   std::vector<std::unique_ptr<TWaveCollectionItem>> items_;
-  std::array<TWaveCollectionItem*, 256> chains_{};
+  engine::THashIndex index_;
   TDXSound* sound_ = nullptr;
 };
 
