@@ -158,4 +158,10 @@ void TDXInput::UpdateStates() {
   states_ = collected;
 }
 
+void TDXInput::UpdateStatesAgain() {
+  const TInputStates seen = states_;
+  UpdateStates();
+  states_ = states_ | seen;
+}
+
 }  // namespace brakkon::io

@@ -176,6 +176,10 @@ class TDXInput {
   // Refreshes the joystick and the keyboard and recomputes InputStates. Called at
   // the start of every tick and again by the player car's movement hook.
   void UpdateStates();
+  // A further refresh within the same tick (the player car's): a state the
+  // tick's first refresh saw down stays down, so a tap shorter than a tick,
+  // which that refresh consumed, still reaches the car.
+  void UpdateStatesAgain();
   TInputStates InputStates() const { return states_; }
 
   // While true, every state reads off when the window is not in the foreground.

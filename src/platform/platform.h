@@ -97,6 +97,9 @@ class IClock {
   virtual ~IClock() = default;
   // A free-running 32-bit millisecond counter; callers take differences modulo 2^32.
   virtual std::uint32_t Milliseconds() = 0;
+  // A seed for the game's generator that differs from run to run. The
+  // headless clock answers its own time, so a test run is reproducible.
+  virtual std::uint32_t RandomSeed() { return Milliseconds(); }
 };
 
 // The one game window and the picture it shows.

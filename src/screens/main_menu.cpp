@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "race/race_state.h"
+#include "race/player_car.h"
 #include "records/web_links.h"
 #include "screens/car_select_screen.h"
 #include "screens/help_screen.h"
@@ -130,7 +130,7 @@ void CloseMainMenu(shell::TMForm& form) {
     s.Buttons[i] = nullptr;
   }
   s.ButtonCount = 0;
-  race::EndBonuses(form.Race);
+  race::EndBonuses(form);
   delete s.ScreenCaption;
   delete s.UpPanel;
   delete s.DownPanel;

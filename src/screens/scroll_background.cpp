@@ -21,7 +21,7 @@ TScrollBackground::TScrollBackground(engine::TSprite* parent, shell::TMForm& for
 void TScrollBackground::MoveSelf(int moveAmount) {
   engine::TSprite::MoveSelf(moveAmount);
   // The move amount is not used: the race sets the speed per pass itself.
-  Y += form_.Shell.ScrollSpeed;
+  Y += form_.Race.ScrollSpeed;
   if (Y > 600) Y -= 512;
 }
 

@@ -6,6 +6,7 @@
 #include "screens/help_screen.h"
 #include "screens/high_score_screen.h"
 #include "screens/main_menu.h"
+#include "screens/name_entry.h"
 #include "screens/options_screen.h"
 #include "screens/widgets.h"
 #include "screens/scroll_background.h"
@@ -52,7 +53,7 @@ void TMForm::FormCreate() {
   MDXImageList.Items().LoadArchive("Data/Res/Res1.dxg");
   MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
   MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
-  Random.Seed(platform_.Clock().Milliseconds());
+  Random.Seed(platform_.Clock().RandomSeed());
   records::LoadRecords(Records);
   ApplyDisplayMode();
   FontAdvances = screens::PrepareFontTables();
@@ -89,6 +90,7 @@ void TMForm::MDXTimerTimer(int lagCount) {
 
 void TMForm::PlaySound(std::string_view name, bool wait) {
   io::PlaySound(MDXWaveList, Records.Options.Sound, name, wait);
+  if (OnSoundPlayed && Records.Options.Sound) OnSoundPlayed(name);
 }
 
 void TMForm::StopSound(std::string_view name) {
@@ -181,6 +183,9 @@ void TMForm::MDXDrawClick(int /*x*/, int /*y*/) {
     case TGameState::CarSelect:
       screens::CarSelectClick(*this);
       break;
+    case TGameState::SendPrompt:
+      screens::SendPromptClick(*this);
+      break;
     default:
       break;
   }
@@ -206,6 +211,7 @@ void TMForm::FormKeyPress(char& key) {
     }
     if (!(state == TGameState::MainMenu && key == kEsc)) MDXDrawClick(Shell.MouseX, Shell.MouseY);
   }
+  if (state == TGameState::NameEntry) screens::NameEntryKeyPress(*this, key);
 }
 
 void TMForm::FormKeyDown(int& key, bool alt, bool /*ctrl*/) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -98,6 +99,8 @@ class TMForm {
 
   // Sound effects by name; silent while Options.Sound is off.
   void PlaySound(std::string_view name, bool wait);
+  // Told the name of every effect PlaySound starts (the replay tool lists them per tick).
+  std::function<void(std::string_view name)> OnSoundPlayed;
   void StopSound(std::string_view name);
   // Music by game state; silent while Options.Music is off.
   void StartMusic();

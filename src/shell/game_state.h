@@ -53,11 +53,12 @@ struct ShellState {
   std::int32_t MenuEntry = 0;  // 3: open the high-score screen once the menu is in
 
   screens::TScrollBackground* ScrollBackground = nullptr;  // owned by the sprite tree
-  double ScrollSpeed = 0;  // px the background moves down per move pass; 0 outside the race
 
   std::string FontName;         // current bitmap font's image
   std::int32_t FontKind = 0;    // 1 small, 2 medium, 3 medium active, 4 big
   std::int32_t TextEndX = 0;    // pen x after the last text drawn, px
+
+  std::string PlayerName;  // typed in the name entry; kept between games, sent with the result
 
   screens::TCaptionSprite* CursorSprite = nullptr;
   std::int32_t CursorBlink = 0;  // ms

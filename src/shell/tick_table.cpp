@@ -3,10 +3,12 @@
 
 #include <array>
 
+#include "race/race_tick.h"
 #include "screens/car_select_screen.h"
 #include "screens/help_screen.h"
 #include "screens/high_score_screen.h"
 #include "screens/main_menu.h"
+#include "screens/name_entry.h"
 #include "screens/options_screen.h"
 #include "shell/form.h"
 
@@ -30,6 +32,9 @@ constexpr std::array<TickHandler, kStateCount> MakeTable() {
   table[static_cast<std::size_t>(TGameState::Help)] = &screens::HelpTick;
   table[static_cast<std::size_t>(TGameState::CarSelect)] = &screens::CarSelectTick;
   table[static_cast<std::size_t>(TGameState::RaceSetup)] = &RaceSetupTick;
+  table[static_cast<std::size_t>(TGameState::Race)] = &race::RaceTick;
+  table[static_cast<std::size_t>(TGameState::NameEntry)] = &screens::NameEntryTick;
+  table[static_cast<std::size_t>(TGameState::SendPrompt)] = &screens::SendPromptTick;
   return table;
 }
 

@@ -35,29 +35,26 @@ TEST_F(CarSelectScreenTest, LeftAndRightWrapThroughTheFourCars) {
 
 TEST_F(CarSelectScreenTest, ACarClosesBothMenusAndStartsTheRaceWithIt) {
   StartAtRest();
-  const int menuSprites = form().MDXSpriteEngine.Engine().ChildCount();
-  for (int slot = 7; slot <= 10; ++slot) {
-    SCOPED_TRACE(slot);
-    OpenCarSelect();
-    ClickSlot(slot);
-    DeliverEvents();
-    EXPECT_EQ(form().Race.CarModel, slot - 6);
-    // Until the race joins, the race start leads to a freshly built menu.
-    EXPECT_EQ(shell().GameState, TGameState::MainMenu);
-    EXPECT_EQ(shell().MenuPhase, 1);
-    EXPECT_EQ(shell().ActiveButton, 1);
-    EXPECT_EQ(form().MDXSpriteEngine.Engine().ChildCount(), menuSprites);
-    EXPECT_TRUE(form().MDXTimer.Enabled());
-    for (int i = 0; i < 200 && shell().MenuPhase != 0; ++i) Ticks(1);
-  }
-  // Enter on a highlighted car does the same.
+  OpenCarSelect();
+  ClickSlot(9);
+  DeliverEvents();
+  EXPECT_EQ(form().Race.CarModel, 3);
+  EXPECT_EQ(shell().GameState, TGameState::Race);
+  EXPECT_EQ(shell().ButtonCount, 0);
+  EXPECT_EQ(shell().ScreenCaption, nullptr);
+  EXPECT_FALSE(platform.video.pointerVisible());
+  EXPECT_TRUE(form().MDXTimer.Enabled());
+}
+
+TEST_F(CarSelectScreenTest, EnterOnAHighlightedCarStartsTheRace) {
+  StartAtRest();
   OpenCarSelect();
   StepKey(kRight);
   StepKey(kRight);
   Type("\r");
   DeliverEvents();
   EXPECT_EQ(form().Race.CarModel, 3);
-  EXPECT_EQ(shell().MenuPhase, 1);
+  EXPECT_EQ(shell().GameState, TGameState::Race);
 }
 
 }  // namespace

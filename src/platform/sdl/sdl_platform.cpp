@@ -4,7 +4,10 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
+#include <exception>
+#include <random>
 #include <filesystem>
 #include <system_error>
 
@@ -18,6 +21,22 @@ namespace {
 class SdlClock final : public IClock {
  public:
   std::uint32_t Milliseconds() override { return SDL_GetTicks(); }
+  // The milliseconds since start-up are nearly the same on every run; the time
+  // of day mixed with the system's random source is not.
+  std::uint32_t RandomSeed() override {
+    std::uint64_t seed = static_cast<std::uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count());
+    try {
+      std::random_device device;
+      seed ^= (static_cast<std::uint64_t>(device()) << 32) | device();
+    } catch (const std::exception&) {
+      // No random source: the time of day alone still differs between runs.
+    }
+    seed ^= seed >> 33;
+    seed *= 0xff51afd7ed558ccdULL;
+    seed ^= seed >> 33;
+    return static_cast<std::uint32_t>(seed ^ (seed >> 32) ^ SDL_GetTicks());
+  }
 };
 
 class SdlDialogs final : public IDialogs {

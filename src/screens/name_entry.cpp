@@ -1,0 +1,172 @@
+// Name entry (state 71) and the send-results prompt (state 7).
+#include "screens/name_entry.h"
+
+#include <cctype>
+
+#include "records/high_scores.h"
+#include "records/score_submission.h"
+#include "screens/bitmap_text.h"
+#include "screens/main_menu.h"
+#include "screens/scroll_background.h"
+#include "screens/widgets.h"
+#include "shell/form.h"
+
+namespace brakkon::screens {
+namespace {
+
+constexpr int kDialogX = 200;  // px
+constexpr int kDialogY = 160;
+constexpr int kNameX = 400;
+constexpr int kNameY = 243;
+constexpr int kCursorMinX = 398;
+constexpr int kCursorY = 265;
+constexpr int kNameRightLimit = 579;  // px: letters stop once the name reaches it
+constexpr std::int32_t kBlinkMs = 500;
+constexpr char kEnter = 13;
+constexpr char kBackspace = 8;
+
+TCaptionSprite* MakeDialog(shell::TMForm& form, const char* image) {
+  auto* caption = new TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, image);
+  caption->X = kDialogX;
+  caption->Y = kDialogY;
+  return caption;
+}
+
+void ShowMenuBackground(shell::TMForm& form) {
+  form.Shell.ScrollBackground->Image = &form.MDXImageList.Items().ItemByName("MainMenuBackground");
+}
+
+}  // namespace
+
+void OpenNameEntry(shell::TMForm& form) {
+  auto& s = form.Shell;
+  s.GameState = shell::TGameState::NameEntry;
+  ShowMenuBackground(form);
+  s.ScreenCaption = MakeDialog(form, "EnterYourName");
+  s.CursorSprite = new TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, "Cursor");
+  s.CursorSprite->X = kCursorMinX;
+  s.CursorSprite->Y = kCursorY;
+  s.CursorSprite->SetZ(5);
+  s.CursorSprite->Visible = true;
+  s.PlayerName = "NONAME";
+  PlaceNameCursor(form);
+  s.CursorSprite->Y = kCursorY;
+  s.CursorBlink = kBlinkMs;
+  form.MDXTimer.SetEnabled(true);
+}
+
+void NameEntryTick(shell::TMForm& form, int lagCount) {
+  auto& s = form.Shell;
+  const auto interval = static_cast<std::int32_t>(form.MDXTimer.Interval());
+  TCaptionSprite& cursor = *s.CursorSprite;
+  if (cursor.Visible) {
+    s.CursorBlink -= interval;
+    if (s.CursorBlink <= 0) {
+      cursor.Visible = false;
+      s.CursorBlink = kBlinkMs;
+    }
+  }
+  // Also right after hiding: the hidden half starts counting in the same tick.
+  if (!cursor.Visible) {
+    s.CursorBlink -= interval;
+    if (s.CursorBlink <= 0) {
+      cursor.Visible = true;
+      s.CursorBlink = kBlinkMs;
+    }
+  }
+  form.BeginFrame(lagCount, true);
+  UseBigFont(form);
+  DrawText(form, s.PlayerName, kNameX, kNameY);
+  PlaceNameCursor(form);
+  form.EndFrame();
+}
+
+void PlaceNameCursor(shell::TMForm& form) {
+  auto& s = form.Shell;
+  TCaptionSprite& cursor = *s.CursorSprite;
+  if (s.TextEndX > kNameRightLimit - cursor.Width) return;
+  cursor.X = s.TextEndX < kCursorMinX ? kCursorMinX : s.TextEndX;
+  // An empty name draws nothing, so TextEndX still holds the end of an older text.
+  if (s.PlayerName.empty()) cursor.X = kCursorMinX;
+}
+
+void NameEntryKeyPress(shell::TMForm& form, char key) {
+  auto& s = form.Shell;
+  if (key == kEnter) {
+    StoreResult(form);
+    OpenSendPrompt(form);
+    return;
+  }
+  if (key == kBackspace) {
+    if (!s.PlayerName.empty()) s.PlayerName.pop_back();
+    return;
+  }
+  if (key == ' ') {
+    // Spaces are taken past the width limit too, by design.
+    s.PlayerName += ' ';
+    return;
+  }
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+  if (upper >= 'A' && upper <= 'Z' && s.TextEndX < kNameRightLimit - s.CursorSprite->Width) {
+    s.PlayerName += upper;
+  }
+}
+
+void StoreResult(shell::TMForm& form) {
+  auto& s = form.Shell;
+  records::THighScore& staging = form.Records.HighScores[records::kStagingIndex];
+  staging.Name = s.PlayerName;
+  staging.Score = form.Race.Score;
+  records::SortHighScores(form.Records.HighScores);
+  delete s.ScreenCaption;
+  delete s.CursorSprite;
+  s.ScreenCaption = nullptr;
+  s.CursorSprite = nullptr;
+}
+
+void OpenSendPrompt(shell::TMForm& form) {
+  auto& s = form.Shell;
+  s.GameState = shell::TGameState::SendPrompt;
+  s.ButtonCount = 2;
+  s.FirstButton = 1;
+  s.LastButton = 2;
+  s.ActiveButton = 1;
+  s.ScreenCaption = MakeDialog(form, "SendResults");
+  engine::TSprite* root = &form.MDXSpriteEngine.Engine();
+  s.Buttons[1] = new TMenuButton(root, form, "OkButton2", "OkButton2", 1, 0, 235, 305);
+  s.Buttons[2] = new TMenuButton(root, form, "CancelButton2", "CancelButton2", 1, 0, 405, 305);
+  ShowMenuBackground(form);
+  form.MDXTimer.SetEnabled(true);
+}
+
+void SendPromptTick(shell::TMForm& form, int lagCount) {
+  RefreshButtons(form);
+  NavigateHorizontal(form, true);
+  form.BeginFrame(lagCount, true);
+  form.EndFrame();
+}
+
+void CloseSendPrompt(shell::TMForm& form) {
+  auto& s = form.Shell;
+  for (int i = 1; i <= s.ButtonCount; ++i) {
+    delete s.Buttons[i];
+    s.Buttons[i] = nullptr;
+  }
+  s.ButtonCount = 0;
+  delete s.ScreenCaption;
+  s.ScreenCaption = nullptr;
+  form.MDXTimer.SetEnabled(false);
+}
+
+void SendPromptClick(shell::TMForm& form) {
+  const int slot = form.Shell.ActiveButton;
+  if (slot != 1 && slot != 2) return;
+  if (slot == 1) {
+    records::SubmitScore(form.Platform().Dialogs(), form.Shell.PlayerName, form.Race.Score,
+                         form.Records.Options.Country);
+  }
+  CloseSendPrompt(form);
+  ShowMainMenu(form, true, 3);
+}
+
+}  // namespace brakkon::screens
