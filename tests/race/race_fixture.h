@@ -8,6 +8,7 @@
 #include "race/race_tick.h"
 #include "race/road_objects.h"
 #include "screens/car_select_screen.h"
+#include "screens/scroll_background.h"
 #include "screens/game_fixture.h"
 
 namespace brakkon::test {
@@ -19,6 +20,7 @@ class RaceFixture : public GameFixture {
 
   // From the main menu at rest into level 1 with `car`, the generator seeded with `seed`.
   void StartRace(int carModel = 1, std::uint32_t seed = 1) {
+    CopyBakedSaves();  // sound and music on, the default table
     StartAtRest();
     form().Random.Seed(seed);
     screens::OpenCarSelect(form());

@@ -18,6 +18,7 @@ TEST_F(RaceSmokeTest, HoldingUpDrivesTheFirstLevel) {
   HoldKey(vk::kUp);
   for (int t = 0; t < 3000 && shell().GameState == TGameState::Race; ++t) {
     Ticks(1);
+    if (t == 40 || t == 320 || t == 505) SaveFrame("race-" + std::to_string(t));
     if (t % 100 == 0) {
       std::printf("t=%d lvl=%d score=%d lives=%d time=%d speed=%.3f dist=%.1f phase=%d sprites=%d\n", t,
                   race().Level, race().Score, race().Lives, race().TimeLeft, race().ScrollSpeed,
