@@ -150,6 +150,7 @@ TEST_F(NameEntryTest, StartsWithNONAMEAndTheCursorBehindIt) {
   EXPECT_EQ(cursor().Y, 265);
   EXPECT_EQ(shell().ScreenCaption->X, 200);
   EXPECT_EQ(shell().ScreenCaption->Y, 160);
+  SaveFrame("name-entry");
 }
 
 TEST_F(NameEntryTest, TypingRulesAndThePressSound) {
@@ -201,6 +202,7 @@ TEST_F(NameEntryTest, EnterStoresTheResultAndThePromptSendsOrCancels) {
   EXPECT_EQ(form().Records.HighScores[0].Name, "ACE");
   EXPECT_EQ(form().Records.HighScores[0].Score, 123455);
   EXPECT_EQ(shell().ActiveButton, 1);
+  SaveFrame("send-prompt");
   StepKey(vk::kLeft);
   EXPECT_EQ(shell().ActiveButton, 2);
   StepKey(vk::kRight);
