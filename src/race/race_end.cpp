@@ -120,6 +120,9 @@ bool GameOverCheck(shell::TMForm& form) {
 void RaceTeardown(shell::TMForm& form) {
   RaceState& race = form.Race;
   form.StopSound("Engine");
+  // The gun's sound loops until the trigger is seen released, which no tick
+  // will do once the race is gone.
+  form.StopSound("Shot");
   form.StopMusic();
   form.Platform().Video().ShowPointer(true);
   form.MDXTimer.SetEnabled(false);

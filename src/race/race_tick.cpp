@@ -220,9 +220,21 @@ void FreeRoadObjects(shell::TMForm& form) {
   }
 }
 
+namespace {
+
+// A held race also silences the gun; the trigger, if still held, starts it
+// again on the first running tick.
+void HoldGun(shell::TMForm& form) {
+  form.StopSound("Shot");
+  if (form.Race.GunActive && form.Race.BonusFire != nullptr) form.Race.BonusFire->Visible = false;
+}
+
+}  // namespace
+
 void PauseRace(shell::TMForm& form) {
   form.StopMusic();
   form.StopSound("Engine");
+  HoldGun(form);
   form.Race.RaceRunning = false;
   form.Race.PausePrev = true;
   form.Race.Paused = true;
@@ -239,6 +251,7 @@ void ResumeRace(shell::TMForm& form) {
 void OpenFinishPrompt(shell::TMForm& form) {
   form.StopMusic();
   form.StopSound("Engine");
+  HoldGun(form);
   form.Race.RaceRunning = false;
   form.Race.EscPrev = true;
   form.Race.FinishPrompt = true;

@@ -149,6 +149,30 @@ TEST_F(PlayerCarTest, TheGunHitsTheNearestObjectInLineAndKillsItOnTheThirdHit) {
   EXPECT_FALSE(race().BonusFire->Visible);
 }
 
+TEST_F(PlayerCarTest, TheGunFallsSilentWhenTheRaceIsHeldOrEnds) {
+  StartEmptyRoad();
+  race().GunActive = true;
+  race::ActivateBonus(form());
+  HoldKey(vk::kSpace);
+  Ticks(1);
+  ASSERT_TRUE(SoundPlaying("Shot"));
+  TapKey('P');
+  Ticks(1);
+  EXPECT_FALSE(SoundPlaying("Shot"));
+  Ticks(1);
+  TapKey('P');
+  Ticks(2);
+  EXPECT_TRUE(SoundPlaying("Shot"));  // still held: firing again
+  TapKey(vk::kEscape);
+  Ticks(1);
+  EXPECT_FALSE(SoundPlaying("Shot"));
+  TapKey('Y');
+  Ticks(1);
+  ASSERT_EQ(shell().GameState, shell::TGameState::MainMenu);
+  Ticks(5);
+  EXPECT_FALSE(SoundPlaying("Shot"));
+}
+
 TEST_F(PlayerCarTest, TheGunTakenWithTheTurboOnDropsTheTurboAtOnce) {
   StartEmptyRoad();
   race().TurboActive = true;

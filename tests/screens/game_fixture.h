@@ -147,6 +147,17 @@ class GameFixture : public ::testing::Test {
     return plays;
   }
 
+  // Whether any buffer of the sound effect `name` is playing now.
+  bool SoundPlaying(std::string_view name) {
+    io::TWaveCollectionItem& item = form_->MDXWaveList.Items().Find(name);
+    if (item.MainBuffer() != nullptr && platform.audio.Status(item.MainBuffer()->Id()).playing)
+      return true;
+    for (const auto& buffer : item.PlayBuffers()) {
+      if (platform.audio.Status(buffer->Id()).playing) return true;
+    }
+    return false;
+  }
+
   // Pixels of the last frame inside [x0, x1) x [y0, y1) that equal `rgb` in RGB565.
   int CountFramePixels(int x0, int y0, int x1, int y1, std::uint32_t rgb) const {
     const std::uint16_t want = engine::Rgb565FromRgb(rgb);
