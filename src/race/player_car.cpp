@@ -12,18 +12,20 @@
 namespace brakkon::race {
 namespace {
 
-constexpr double kBrakeDecel = 0.2;      // px per tick, per tick
+constexpr double kBrakeDecel = 0.2;        // px per tick, per tick
 constexpr double kVergeCoastDecel = 0.05;  // off the road without the brake
 constexpr double kSteerDivisor = 1.8;
-constexpr double kSteerMax = 12;          // px per tick
-constexpr double kStandstill = 0.1;       // px per tick: slower counts as stopped
-constexpr double kBottomMargin = 35;      // px between the car and the screen's bottom
+constexpr double kSteerMax = 12;      // px per tick
+constexpr double kStandstill = 0.1;   // px per tick: slower counts as stopped
+constexpr double kBottomMargin = 35;  // px between the car and the screen's bottom
 constexpr int kBonusSeconds = 10;
-constexpr double kGunFlashRate = 35;   // patterns per second
+constexpr double kGunFlashRate = 35;  // patterns per second
 constexpr double kTurboFlameRate = 15;
 constexpr double kMaxAimDistance = 10000;  // px
 
-double IntervalSeconds(const shell::TMForm& form) { return form.MDXTimer.Interval() / 1000.0; }
+double IntervalSeconds(const shell::TMForm& form) {
+  return form.MDXTimer.Interval() / 1000.0;
+}
 
 }  // namespace
 
@@ -93,7 +95,9 @@ void TMyCarSprite::SteerRight() {
   if (Active) X += std::min(form_.Race.ScrollSpeed / SteerDivisor, SteerMax);
 }
 
-bool TMyCarSprite::IsOffRoad() const { return X + Width / 3.0 < kLaneBounds[1]; }
+bool TMyCarSprite::IsOffRoad() const {
+  return X + Width / 3.0 < kLaneBounds[1];
+}
 
 void TMyCarSprite::MoveSelf(int moveAmount) {
   engine::TImageSprite::MoveSelf(moveAmount);

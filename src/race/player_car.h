@@ -14,8 +14,8 @@ namespace brakkon::race {
 
 // Lane bounds B0..B4, px: lane i spans B(i-1)..B(i); lane 1 is the verge.
 inline constexpr double kLaneBounds[5] = {170, 283, 392, 502, 615};
-inline constexpr double kCarMinX = 166;       // px
-inline constexpr double kRoadRightEdge = 615;  // px: the car's right edge stays left of it
+inline constexpr double kCarMinX = 166;                // px
+inline constexpr double kRoadRightEdge = 615;          // px: the car's right edge stays left of it
 inline constexpr double kNormalTopSpeed = 250.0 / 14;  // px per tick
 inline constexpr double kTurboTopSpeed = 300.0 / 14;   // px per tick
 inline constexpr double kNormalAccel = 0.1;            // px per tick, per tick
@@ -37,8 +37,8 @@ class TMyCarSprite : public engine::TImageSprite {
   void SteerRight();
   bool IsOffRoad() const;
 
-  std::int32_t Lane = 0;  // start lane, 2..4
-  bool Active = false;    // answers to pedals and steering
+  std::int32_t Lane = 0;        // start lane, 2..4
+  bool Active = false;          // answers to pedals and steering
   std::int32_t BonusCount = 0;  // s left of the gun or turbo
   double Accel = 0;             // px per tick added per tick
   double BrakeDecel = 0;        // px per tick removed per tick

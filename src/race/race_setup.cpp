@@ -16,7 +16,7 @@
 namespace brakkon::race {
 namespace {
 
-constexpr double kRoadX = 124;  // px: the road picture starts right of the left panel
+constexpr double kRoadX = 124;      // px: the road picture starts right of the left panel
 constexpr int kNeedlePivotX = 736;  // px: where the needle's pivot sits on the dial
 constexpr int kNeedlePivotY = 537;
 constexpr double kNeedlePivotFractionX = 20.0 / 23;
@@ -154,16 +154,21 @@ void DrawBonusPanel(shell::TMForm& form) {
   } else {
     race.NoBonusIcon->Visible = false;
     race.DriftIcon->Visible = false;
-    screens::DrawText(form, std::to_string(race.CarSprite->BonusCount), kBonusCountX,
-                      kBonusCountY);
+    screens::DrawText(form, std::to_string(race.CarSprite->BonusCount), kBonusCountX, kBonusCountY);
   }
 }
 
-void ShowPause(shell::TMForm& form) { DrawBig(form, "PAUSE", 392); }
+void ShowPause(shell::TMForm& form) {
+  DrawBig(form, "PAUSE", 392);
+}
 
-void ShowFinishPrompt(shell::TMForm& form) { DrawBig(form, "FINISH RACE? Y/N", 282); }
+void ShowFinishPrompt(shell::TMForm& form) {
+  DrawBig(form, "FINISH RACE? Y/N", 282);
+}
 
-void ShowLevelCompleted(shell::TMForm& form) { DrawBig(form, "LEVEL COMPLETED", 282); }
+void ShowLevelCompleted(shell::TMForm& form) {
+  DrawBig(form, "LEVEL COMPLETED", 282);
+}
 
 void ShowLevelBanner(shell::TMForm& form, int level) {
   DrawBig(form, "LEVEL " + std::to_string(level), 392);

@@ -16,7 +16,7 @@ class TMyCarSprite;
 class TWallSprite;
 class TExplosion;
 
-inline constexpr int kRoadSlotCount = 30;  // road objects alive at once, slots 1..30
+inline constexpr int kRoadSlotCount = 30;   // road objects alive at once, slots 1..30
 inline constexpr int kSpawnKindCount = 34;  // kinds with a spawn weight; 35 is the finish line
 
 // Phases of a level; the numbers are the documented ones.
@@ -36,8 +36,9 @@ struct RaceState {
   std::int32_t TimeLeft = 0;     // s on the level clock
   std::int32_t SecondTimer = 0;  // ms of frame time until the next clock step
   double Distance = 0;           // px of road driven in this level
-  double ScrollSpeed = 0;        // px per tick, of the car, the road and the background; 0 outside the race
-  bool RaceRunning = false;      // the race world moves in this tick
+  double ScrollSpeed =
+      0;  // px per tick, of the car, the road and the background; 0 outside the race
+  bool RaceRunning = false;  // the race world moves in this tick
   std::int32_t RacePhase = kPhaseDriving;
   double BannerFrames = 0;  // ticks left for the level banner
   bool Paused = false;
@@ -56,7 +57,7 @@ struct RaceState {
   bool TurboActive = false;
   bool DriftActive = false;
 
-  std::array<double, kSpawnKindCount + 1> SpawnChance{};  // kinds 1..34; index 0 unused
+  std::array<double, kSpawnKindCount + 1> SpawnChance{};     // kinds 1..34; index 0 unused
   std::array<TWallSprite*, kRoadSlotCount + 1> RoadSlots{};  // slots 1..30; index 0 unused
   std::array<bool, kRoadSlotCount + 1> SlotUsed{};
   screens::TCaptionSprite* MessageCaption = nullptr;  // time-over or game-over message

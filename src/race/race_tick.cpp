@@ -23,16 +23,15 @@ struct SpawnWeights {
 
 // Kept by design: kind 22 grows by 0.1 on traffic levels, kind 16 by 1.0 elsewhere.
 constexpr std::array<SpawnWeights, kSpawnKindCount + 1> kWeights = {{
-    {0, 0, 0, 0},
-    {0.4, 1.9, 0, 0},      {0.4, 1.9, 0, 0},      {0.1, 1.8, 0, 0},      {0.15, 1.8, 0, 0},
-    {0.15, 1.8, 0, 0},     {0.2, 1.8, 0, 0},      {0.2, 1.8, 0, 0},      {0.2, 1.8, 0, 0},
-    {0.15, 1.8, 0, 0},     {0.2, 1.8, 0.05, 1.1}, {0.1, 1.8, 0.05, 1.1}, {0.05, 1.8, 0.03, 1.1},
-    {0.05, 1.8, 0.02, 1.1}, {0.1, 1.8, 0.05, 1.1}, {0.15, 1.8, 0.08, 1.1}, {0.07, 1.0, 0.03, 1.1},
-    {0.2, 1.8, 0.2, 1.1},  {0.2, 1.8, 0.2, 1.1},  {0.2, 1.8, 0.2, 1.1},  {0.2, 1.8, 0.2, 1.1},
-    {0.2, 1.8, 0.2, 1.1},  {0.2, 1.8, 0.2, 0.1},  {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
-    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
-    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
-    {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
+    {0, 0, 0, 0},           {0.4, 1.9, 0, 0},       {0.4, 1.9, 0, 0},      {0.1, 1.8, 0, 0},
+    {0.15, 1.8, 0, 0},      {0.15, 1.8, 0, 0},      {0.2, 1.8, 0, 0},      {0.2, 1.8, 0, 0},
+    {0.2, 1.8, 0, 0},       {0.15, 1.8, 0, 0},      {0.2, 1.8, 0.05, 1.1}, {0.1, 1.8, 0.05, 1.1},
+    {0.05, 1.8, 0.03, 1.1}, {0.05, 1.8, 0.02, 1.1}, {0.1, 1.8, 0.05, 1.1}, {0.15, 1.8, 0.08, 1.1},
+    {0.07, 1.0, 0.03, 1.1}, {0.2, 1.8, 0.2, 1.1},   {0.2, 1.8, 0.2, 1.1},  {0.2, 1.8, 0.2, 1.1},
+    {0.2, 1.8, 0.2, 1.1},   {0.2, 1.8, 0.2, 1.1},   {0.2, 1.8, 0.2, 0.1},  {0.1, 0, 0.1, 1.8},
+    {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
+    {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},    {0.1, 0, 0.1, 1.8},
+    {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},     {0.1, 0, 0.1, 1.8},
 }};
 
 constexpr std::int32_t kStartLives = 3;
@@ -43,20 +42,24 @@ constexpr std::int32_t kTimeBonusStepMs = 50;
 constexpr std::int32_t kTimeBonusPerSecond = 5;  // points
 constexpr std::int32_t kTickWarningSeconds = 10;
 constexpr double kBannerSeconds = 2;
-constexpr double kFinishLead = 600;       // px: the finish line appears this far ahead
-constexpr double kMarkerStartY = 322;     // px
-constexpr double kMarkerTrack = 281;      // px from start to finish
-constexpr double kMarkerFinishY = 41;     // px
-constexpr double kSpawnDistance = 600;    // px of road over which the weights are spread
+constexpr double kFinishLead = 600;     // px: the finish line appears this far ahead
+constexpr double kMarkerStartY = 322;   // px
+constexpr double kMarkerTrack = 281;    // px from start to finish
+constexpr double kMarkerFinishY = 41;   // px
+constexpr double kSpawnDistance = 600;  // px of road over which the weights are spread
 constexpr int kSpawnDraw = 32768;
 
-int Interval(const shell::TMForm& form) { return static_cast<int>(form.MDXTimer.Interval()); }
+int Interval(const shell::TMForm& form) {
+  return static_cast<int>(form.MDXTimer.Interval());
+}
 
 bool Down(const shell::TMForm& form, io::TInputState state) {
   return form.MDXInput.InputStates().Has(state);
 }
 
-double Power(double base, int n) { return n == 0 ? 1.0 : std::pow(base, n); }
+double Power(double base, int n) {
+  return n == 0 ? 1.0 : std::pow(base, n);
+}
 
 void DrawHud(shell::TMForm& form) {
   DrawNeedle(form);
@@ -139,7 +142,9 @@ void SpawnByWeights(shell::TMForm& form) {
 
 }  // namespace
 
-std::int32_t LevelLength(std::int32_t level) { return 30000 + 12000 * ((level - 1) / 3); }
+std::int32_t LevelLength(std::int32_t level) {
+  return 30000 + 12000 * ((level - 1) / 3);
+}
 
 std::int32_t LevelTime(std::int32_t level) {
   // The extra second after level 1 is the one the time bonus takes on starting the level.

@@ -14,12 +14,42 @@ namespace brakkon::race {
 namespace {
 
 constexpr std::array<const char*, kFinishLineKind + 1> kKindImages = {
-    "",           "Wall05",        "Wall10",       "Spike10",       "Water10",      "Water05",
-    "Stone05",    "StoneSmall05",  "Crack",        "Rabbit",        "Bonus10",      "Bonus20",
-    "Bonus50",    "Bonus100",      "BonusGun",     "BonusTurbo",    "BonusLive",    "SignLeftBlue",
-    "SignLeftRed", "SignRightBlue", "SignRightRed", "WallLeft",     "WallRight",    "Car5",
-    "Car6",       "Car7",          "Car8",         "Car9",          "Car10",        "Car5_Inv",
-    "Car6_Inv",   "Car7_Inv",      "Car8_Inv",     "Car9_Inv",      "Car10_Inv",    "FinishLine",
+    "",
+    "Wall05",
+    "Wall10",
+    "Spike10",
+    "Water10",
+    "Water05",
+    "Stone05",
+    "StoneSmall05",
+    "Crack",
+    "Rabbit",
+    "Bonus10",
+    "Bonus20",
+    "Bonus50",
+    "Bonus100",
+    "BonusGun",
+    "BonusTurbo",
+    "BonusLive",
+    "SignLeftBlue",
+    "SignLeftRed",
+    "SignRightBlue",
+    "SignRightRed",
+    "WallLeft",
+    "WallRight",
+    "Car5",
+    "Car6",
+    "Car7",
+    "Car8",
+    "Car9",
+    "Car10",
+    "Car5_Inv",
+    "Car6_Inv",
+    "Car7_Inv",
+    "Car8_Inv",
+    "Car9_Inv",
+    "Car10_Inv",
+    "FinishLine",
 };
 
 constexpr double kLeftSideX = 140;   // px: signs and walls left of the road
@@ -27,9 +57,9 @@ constexpr double kRightSideX = 630;  // px: right of the road
 constexpr double kAnimRate = 5;      // patterns per second
 constexpr double kCrashAnimRate = 20;
 constexpr double kShotAnimRate = 10;
-constexpr double kWallCrashSpeed = 150.0 / 14;     // px per tick: faster costs a life
-constexpr double kTrafficCrashSpeed = 50.0 / 14;   // closing speed that costs a life
-constexpr double kTrafficBump = 100.0 / 14;        // speed lost on a traffic crash
+constexpr double kWallCrashSpeed = 150.0 / 14;    // px per tick: faster costs a life
+constexpr double kTrafficCrashSpeed = 50.0 / 14;  // closing speed that costs a life
+constexpr double kTrafficBump = 100.0 / 14;       // speed lost on a traffic crash
 constexpr double kWaterSpeedLoss = 100.0 / 14;
 constexpr double kSpikeSpeed = 50.0 / 14;
 constexpr double kSpikeDriftTime = 10;  // s
@@ -40,9 +70,13 @@ bool IsNotShootable(int kind) {
   return (kind >= 3 && kind <= 9) || (kind >= 17 && kind <= 22) || kind == kFinishLineKind;
 }
 
-bool IsRoadSideKind(int kind) { return kind >= 17 && kind <= 22; }
+bool IsRoadSideKind(int kind) {
+  return kind >= 17 && kind <= 22;
+}
 
-double IntervalSeconds(const shell::TMForm& form) { return form.MDXTimer.Interval() / 1000.0; }
+double IntervalSeconds(const shell::TMForm& form) {
+  return form.MDXTimer.Interval() / 1000.0;
+}
 
 // Swaps the object's picture for an explosion that plays once at `rate` patterns per second.
 void BecomeExplosion(shell::TMForm& form, TWallSprite& o, const char* image, double rate) {
@@ -57,7 +91,9 @@ void BecomeExplosion(shell::TMForm& form, TWallSprite& o, const char* image, dou
 
 }  // namespace
 
-bool IsTrafficKind(int kind) { return kind >= 23 && kind <= 34; }
+bool IsTrafficKind(int kind) {
+  return kind >= 23 && kind <= 34;
+}
 
 TWallSprite::TWallSprite(engine::TSprite* parent, shell::TMForm& form, int kind, int slot)
     : engine::TImageSprite(parent), form_(form) {
@@ -235,8 +271,8 @@ void TWallSprite::HandleCollision(engine::TSprite* other, bool& /*done*/) {
   }
 }
 
-bool PlacementBlocked(shell::TMForm& form, double x, double y, double w, double h, double gapX,
-                      double gapY) {
+bool PlacementBlocked(const shell::TMForm& form, double x, double y, double w, double h,
+                      double gapX, double gapY) {
   const RaceState& race = form.Race;
   for (int s = 1; s <= kRoadSlotCount; ++s) {
     if (!race.SlotUsed[s]) continue;
@@ -256,7 +292,7 @@ bool PlacementBlocked(shell::TMForm& form, double x, double y, double w, double 
   return false;
 }
 
-bool LaneHasTraffic(shell::TMForm& form, int lane) {
+bool LaneHasTraffic(const shell::TMForm& form, int lane) {
   const RaceState& race = form.Race;
   for (int s = 1; s <= kRoadSlotCount; ++s) {
     if (race.SlotUsed[s] && race.RoadSlots[s]->Lane == lane && race.RoadSlots[s]->Moving)

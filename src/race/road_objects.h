@@ -34,8 +34,8 @@ class TWallSprite : public engine::TImageSprite {
   bool NotShootable = false;
   std::int32_t Lane = 0;
   bool Placed = false;
-  bool Moving = false;    // traffic with a speed of its own
-  double OwnSpeed = 0;    // px per tick added to its downward motion
+  bool Moving = false;  // traffic with a speed of its own
+  double OwnSpeed = 0;  // px per tick added to its downward motion
 
  private:
   void Crash(const char* explosionImage);
@@ -43,10 +43,10 @@ class TWallSprite : public engine::TImageSprite {
 };
 
 // True when an object on the road is in the way of a new one at (x, y, w, h).
-bool PlacementBlocked(shell::TMForm& form, double x, double y, double w, double h, double gapX,
-                      double gapY);
+bool PlacementBlocked(const shell::TMForm& form, double x, double y, double w, double h,
+                      double gapX, double gapY);
 // True when a moving car is in `lane`.
-bool LaneHasTraffic(shell::TMForm& form, int lane);
+bool LaneHasTraffic(const shell::TMForm& form, int lane);
 // The gun's third hit.
 void ShootObject(shell::TMForm& form, TWallSprite& object);
 // Once per running race tick: frees collected, passed and exploded objects.

@@ -128,7 +128,8 @@ TEST_P(MessageOverlapTest, TheLastLifeLostDuringTheTimeOverMessageLeavesNoCaptio
   EXPECT_EQ(SpriteCount(), 1 + 3 + 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(TicksBeforeTheMessageEnds, MessageOverlapTest, ::testing::Values(40, 1, 0));
+INSTANTIATE_TEST_SUITE_P(TicksBeforeTheMessageEnds, MessageOverlapTest,
+                         ::testing::Values(40, 1, 0));
 
 class NameEntryTest : public RaceEndTest {
  protected:

@@ -8,8 +8,8 @@
 #include "race/race_tick.h"
 #include "race/road_objects.h"
 #include "screens/car_select_screen.h"
-#include "screens/scroll_background.h"
 #include "screens/game_fixture.h"
+#include "screens/scroll_background.h"
 
 namespace brakkon::test {
 

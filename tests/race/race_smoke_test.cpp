@@ -42,8 +42,8 @@ class RaceSoakTest : public RaceFixture, public ::testing::WithParamInterface<st
 
   // Held keys change every few ticks; Up most of the time, the others now and then.
   void HoldRandomKeys(std::mt19937& rng) {
-    static constexpr int kKeys[] = {vk::kUp, vk::kDown, vk::kLeft, vk::kRight, vk::kSpace,
-                                    'P',     vk::kEscape, 'N'};
+    static constexpr int kKeys[] = {vk::kUp,    vk::kDown, vk::kLeft,   vk::kRight,
+                                    vk::kSpace, 'P',       vk::kEscape, 'N'};
     static constexpr int kPercent[] = {80, 15, 30, 30, 40, 2, 2, 50};
     for (std::size_t k = 0; k < std::size(kKeys); ++k) {
       if (static_cast<int>(rng() % 100) < kPercent[k]) {
@@ -77,8 +77,8 @@ TEST_P(RaceSoakTest, RandomRacesStayConsistentAndEndClean) {
     ASSERT_NO_FATAL_FAILURE(CheckSlots()) << "tick " << t;
     maxLevel = std::max(maxLevel, race().Level);
   }
-  for (int key : {int{vk::kUp}, int{vk::kDown}, int{vk::kLeft}, int{vk::kRight},
-                  int{vk::kSpace}, int{'P'}, int{vk::kEscape}, int{'N'}}) {
+  for (int key : {int{vk::kUp}, int{vk::kDown}, int{vk::kLeft}, int{vk::kRight}, int{vk::kSpace},
+                  int{'P'}, int{vk::kEscape}, int{'N'}}) {
     ReleaseKey(key);
   }
   // End it by the question, unless it has ended by itself.

@@ -13,7 +13,7 @@ namespace vk = platform::vk;
 TEST(LevelParametersTest, LengthTimeAndWeightsByLevel) {
   struct Case {
     int level, length, time;
-  } cases[] = {{1, 30000, 60}, {2, 30000, 61}, {3, 30000, 61}, {4, 42000, 91},
+  } cases[] = {{1, 30000, 60}, {2, 30000, 61},  {3, 30000, 61},  {4, 42000, 91},
                {6, 42000, 91}, {7, 54000, 121}, {9, 54000, 121}, {10, 66000, 151}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.level);

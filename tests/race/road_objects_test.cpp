@@ -110,9 +110,9 @@ TEST_F(RoadObjectsTest, TouchEffectsByKind) {
     int wantLives;
     const char* sound;
   } cases[] = {
-      {9, 60, 0, 3, "Rabbit"},      {9, 250, 150, 3, "Rabbit"},   {10, 0, 10, 3, "ScoreGet"},
-      {11, 0, 20, 3, "ScoreGet"},   {12, 0, 50, 3, "ScoreGet"},   {13, 0, 100, 3, "ScoreGet"},
-      {16, 0, 0, 4, "ScoreGet"},    {17, 0, 0, 3, nullptr},       {35, 0, 0, 3, nullptr},
+      {9, 60, 0, 3, "Rabbit"},    {9, 250, 150, 3, "Rabbit"}, {10, 0, 10, 3, "ScoreGet"},
+      {11, 0, 20, 3, "ScoreGet"}, {12, 0, 50, 3, "ScoreGet"}, {13, 0, 100, 3, "ScoreGet"},
+      {16, 0, 0, 4, "ScoreGet"},  {17, 0, 0, 3, nullptr},     {35, 0, 0, 3, nullptr},
   };
   StartEmptyRoad();
   for (const Case& c : cases) {
