@@ -222,5 +222,46 @@ TEST_F(RaceTickTest, ATapShorterThanATickStillSteersTheCar) {
   EXPECT_LT(car().X, 400);
 }
 
+TEST_F(RaceTickTest, AJoystickDrivesPausesAndFiresLikeTheKeys) {
+  StartRace();
+  SkipBanner();
+  StopSpawning();
+  platform.input.joystickAttached = true;
+  platform.input.joystick.y = platform::JoystickState::kAxisMin;
+  Ticks(10);
+  EXPECT_NEAR(race().ScrollSpeed, 1.0, 1e-9);
+  const double x = car().X;
+  platform.input.joystick.x = platform::JoystickState::kAxisMax;
+  Ticks(1);
+  EXPECT_GT(car().X, x);
+  platform.input.joystick = {};
+  platform.input.joystick.buttons[3] = true;  // the fourth button pauses
+  Ticks(1);
+  EXPECT_TRUE(race().Paused);
+  platform.input.joystick.buttons[3] = false;
+  Ticks(1);
+  platform.input.joystick.buttons[3] = true;
+  Ticks(1);
+  EXPECT_FALSE(race().Paused);
+  race().GunActive = true;
+  race::ActivateBonus(form());
+  platform.input.joystick.buttons[7] = true;  // the eighth fires
+  Ticks(1);
+  EXPECT_TRUE(race().BonusFire->Visible);
+}
+
+TEST_F(RaceTickTest, CtrlFiresToo) {
+  StartRace();
+  SkipBanner();
+  race().GunActive = true;
+  race::ActivateBonus(form());
+  platform.input.PushKeyDown(vk::kControl);
+  Ticks(1);
+  EXPECT_TRUE(race().BonusFire->Visible);
+  platform.input.PushKeyUp(vk::kControl);
+  Ticks(1);
+  EXPECT_FALSE(race().BonusFire->Visible);
+}
+
 }  // namespace
 }  // namespace brakkon::test
