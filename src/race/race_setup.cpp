@@ -36,10 +36,8 @@ screens::TCaptionSprite* MakeCaption(shell::TMForm& form, const char* image, dou
   return sprite;
 }
 
-// The left panel's numbers: one or two digits start at x 55, each further digit 10 px left.
 void DrawPanelNumber(shell::TMForm& form, std::int32_t value, int y) {
-  const int n = (value > 99 ? 1 : 0) + (value > 999 ? 1 : 0) + (value > 9999 ? 1 : 0);
-  screens::DrawText(form, std::to_string(value), 55 - 10 * n, y);
+  screens::DrawText(form, std::to_string(value), PanelNumberX(value), y);
 }
 
 void DrawBig(shell::TMForm& form, const std::string& text, int x) {
@@ -48,6 +46,15 @@ void DrawBig(shell::TMForm& form, const std::string& text, int x) {
 }
 
 }  // namespace
+
+int PanelNumberX(std::int32_t value) {
+  const int n = (value > 99 ? 1 : 0) + (value > 999 ? 1 : 0) + (value > 9999 ? 1 : 0);
+  return 55 - 10 * n;
+}
+
+int NeedleAngle(double speed, std::int32_t jitter) {
+  return static_cast<int>(std::trunc(speed * kNeedleStepsPerSpeed)) + jitter;
+}
 
 void OpenRace(shell::TMForm& form) {
   RaceState& race = form.Race;
@@ -110,8 +117,7 @@ void DrawNeedle(shell::TMForm& form) {
     race.NeedleJitter = race.NeedleJitter > 0 ? -1 : race.NeedleJitter + 1;
   }
   const screens::TCaptionSprite& needle = *race.Needle;
-  const int angle =
-      static_cast<int>(std::trunc(race.ScrollSpeed * kNeedleStepsPerSpeed)) + race.NeedleJitter;
+  const int angle = NeedleAngle(race.ScrollSpeed, race.NeedleJitter);
   needle.Image->DrawRotated(form.MDXDraw.Surface(), kNeedlePivotX, kNeedlePivotY, needle.Width,
                             needle.Height, 0, kNeedlePivotFractionX, kNeedlePivotFractionY, angle);
 }
