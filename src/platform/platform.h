@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 
 namespace brakkon::platform {
@@ -218,7 +219,23 @@ class IModulePlayer {
   virtual std::int32_t Order(std::uint32_t module) = 0;
 };
 
-// Everything above, owned by one object. HTTP joins here with the same shape.
+// An HTTP request that failed: the server could not be reached, did not answer
+// in time, or answered with an error status.
+class EHttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Plain HTTP GET requests with the game's fixed client settings.
+class IHttp {
+ public:
+  virtual ~IHttp() = default;
+  // Fetches `url` into `body`. Raises EHttpError on failure; `body` then holds
+  // whatever arrived before it. Connecting is bounded to 5 s, the whole request to 10 s.
+  virtual void Get(const std::string& url, std::string& body) = 0;
+};
+
+// Everything above, owned by one object.
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -229,6 +246,9 @@ class IPlatform {
   virtual IOpener& Opener() = 0;
   virtual IAudio& Audio() = 0;
   virtual IModulePlayer& Music() = 0;
+  virtual IHttp& Http() = 0;
+  // The value of the environment variable `name`; empty when it is not set.
+  virtual std::string Environment(const std::string& name) = 0;
 };
 
 }  // namespace brakkon::platform

@@ -7,6 +7,7 @@
 
 #include "records/game_options.h"
 #include "records/high_scores.h"
+#include "records/web_links.h"
 
 namespace brakkon::records {
 
@@ -15,7 +16,8 @@ inline constexpr const char* kSaveFolder = "Data/Save";
 struct RecordsState {
   THighScoreTable HighScores{};
   TGameOptions Options;
-  std::string StoredCheck;  // the options file's check line; compared once at start-up
+  std::string StoredCheck;             // the options file's check line; compared once at start-up
+  std::string ScoreHost = kScoreHost;  // the score server and web site, host[:port]
 };
 
 // Start-up: the table, then the options, then the default table when the stored

@@ -29,12 +29,20 @@ bool StartsWithKey(std::string_view line, std::string_view key) {
 
 }  // namespace
 
-std::string WebSiteAddress() {
-  return std::string("http://") + kScoreHost + "/";
+std::string WebSiteAddress(const std::string& host) {
+  return "http://" + host + "/";
 }
 
-std::string OnlineTableAddress() {
-  return std::string("http://") + kScoreHost + "/cgi/version.pl?prg=Brakkon&show&type=0";
+std::string OnlineTableAddress(const std::string& host) {
+  return "http://" + host + "/cgi/version.pl?prg=Brakkon&show&type=0";
+}
+
+std::string VersionQueryAddress(const std::string& host) {
+  return "http://" + host + "/cgi/version.pl?version&prg=Quillora";
+}
+
+std::string SubmissionAddress(const std::string& host, const std::string& encodedRecord) {
+  return "http://" + host + "/cgi/version.pl?hs&prg=Brakkon&inf=" + encodedRecord;
 }
 
 void OpenAddress(platform::IOpener& opener, const std::string& address) {

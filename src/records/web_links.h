@@ -13,14 +13,19 @@
 
 namespace brakkon::records {
 
-// The score server's host (name and optional port), fixed at build time.
+// The score server's host (name and optional port) set at build time; the
+// environment variable of the same name overrides it when the game starts.
 inline constexpr const char* kScoreHost = BRAKKON_SCORE_HOST;
+inline constexpr const char* kScoreHostVariable = "BRAKKON_SCORE_HOST";
 inline constexpr const char* kLinkFile = "play.url";
 
 // The root page of the score server's host: the game's web site.
-std::string WebSiteAddress();
+std::string WebSiteAddress(const std::string& host);
 // The online high-score table on the score server.
-std::string OnlineTableAddress();
+std::string OnlineTableAddress(const std::string& host);
+// The score server's version query and the submission of an encoded record.
+std::string VersionQueryAddress(const std::string& host);
+std::string SubmissionAddress(const std::string& host, const std::string& encodedRecord);
 
 // Asks the platform to open `address`. The outcome is not looked at by design:
 // nothing is reported to the player either way.

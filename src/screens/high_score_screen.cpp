@@ -88,7 +88,7 @@ void HighScoresClick(shell::TMForm& form) {
       records::ResetHighScores(form.Records.HighScores);
       break;
     case kViewOnlineSlot:
-      records::OpenAddress(form.Platform().Opener(), records::OnlineTableAddress());
+      records::OpenAddress(form.Platform().Opener(), records::OnlineTableAddress(form.Records.ScoreHost));
       break;
     default:
       CloseHighScores(form);

@@ -155,7 +155,7 @@ void MainMenuClick(shell::TMForm& form) {
       OpenHelp(form);
       break;
     case 5:
-      records::OpenAddress(form.Platform().Opener(), records::WebSiteAddress());
+      records::OpenAddress(form.Platform().Opener(), records::WebSiteAddress(form.Records.ScoreHost));
       break;
     case 6:
       CloseMainMenu(form);

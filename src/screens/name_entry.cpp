@@ -162,8 +162,8 @@ void SendPromptClick(shell::TMForm& form) {
   const int slot = form.Shell.ActiveButton;
   if (slot != 1 && slot != 2) return;
   if (slot == 1) {
-    records::SubmitScore(form.Platform().Dialogs(), form.Shell.PlayerName, form.Race.Score,
-                         form.Records.Options.Country);
+    records::SubmitScore(form.Platform().Http(), form.Platform().Dialogs(), form.Records.ScoreHost,
+                         form.Shell.PlayerName, form.Race.Score, form.Records.Options.Country);
   }
   CloseSendPrompt(form);
   ShowMainMenu(form, true, 3);

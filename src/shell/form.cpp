@@ -55,6 +55,8 @@ void TMForm::FormCreate() {
   MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
   Random.Seed(platform_.Clock().RandomSeed());
   records::LoadRecords(Records);
+  const std::string host = platform_.Environment(records::kScoreHostVariable);
+  if (!host.empty()) Records.ScoreHost = host;
   ApplyDisplayMode();
   FontAdvances = screens::PrepareFontTables();
   Shell.ScrollBackground =

@@ -15,17 +15,17 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(WebLinksTest, AddressesAreOnTheScoreHost) {
-  EXPECT_EQ(WebSiteAddress(), "http://" BRAKKON_SCORE_HOST "/");
-  EXPECT_EQ(OnlineTableAddress(),
+  EXPECT_EQ(WebSiteAddress(kScoreHost), "http://" BRAKKON_SCORE_HOST "/");
+  EXPECT_EQ(OnlineTableAddress(kScoreHost),
             "http://" BRAKKON_SCORE_HOST "/cgi/version.pl?prg=Brakkon&show&type=0");
 }
 
 TEST(WebLinksTest, EveryRequestOpensAgainWhateverTheOutcome) {
   platform::HeadlessOpener opener;
   opener.succeed = false;
-  OpenAddress(opener, OnlineTableAddress());
-  OpenAddress(opener, OnlineTableAddress());
-  EXPECT_EQ(opener.addresses, Strings(2, OnlineTableAddress()));
+  OpenAddress(opener, OnlineTableAddress(kScoreHost));
+  OpenAddress(opener, OnlineTableAddress(kScoreHost));
+  EXPECT_EQ(opener.addresses, Strings(2, OnlineTableAddress(kScoreHost)));
   EXPECT_TRUE(opener.files.empty());
 }
 

@@ -78,8 +78,9 @@ TEST_F(HighScoreScreenTest, ViewOnlineOpensTheAddressOnEveryClick) {
   ClickSlot(8);
   platform.input.PushClick(shell().MouseX, shell().MouseY);
   Ticks(1);
-  EXPECT_EQ(platform.opener.addresses, (std::vector<std::string>{records::OnlineTableAddress(),
-                                                                 records::OnlineTableAddress()}));
+  EXPECT_EQ(platform.opener.addresses,
+            (std::vector<std::string>{records::OnlineTableAddress(records::kScoreHost),
+                                      records::OnlineTableAddress(records::kScoreHost)}));
   EXPECT_EQ(shell().GameState, TGameState::HighScores);
   // An unanswered open changes nothing either.
   platform.opener.succeed = false;

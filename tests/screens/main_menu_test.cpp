@@ -123,8 +123,18 @@ TEST_F(MainMenuTest, KeysOnTheMenuActOnTheHighlight) {
   Type("\r");
   Ticks(1);
   ASSERT_EQ(platform.opener.addresses.size(), 1u);
-  EXPECT_EQ(platform.opener.addresses[0], records::WebSiteAddress());
+  EXPECT_EQ(platform.opener.addresses[0], records::WebSiteAddress(records::kScoreHost));
   EXPECT_EQ(shell().GameState, TGameState::MainMenu);
+}
+
+TEST_F(MainMenuTest, TheEnvironmentNamesAnotherScoreHost) {
+  platform.environment["BRAKKON_SCORE_HOST"] = "scores.example.org:9000";
+  StartAtRest();
+  shell().ActiveButton = 5;
+  Type("\r");
+  Ticks(1);
+  ASSERT_EQ(platform.opener.addresses.size(), 1u);
+  EXPECT_EQ(platform.opener.addresses[0], "http://scores.example.org:9000/");
 }
 
 TEST_F(MainMenuTest, EnterOnTheOptionsMenuButtonClosesTheOptionsOnce) {

@@ -5,7 +5,8 @@
 
 namespace brakkon::platform {
 
-bool HeadlessVideo::OpenWindow(const std::string& title, int width, int height, std::string& error) {
+bool HeadlessVideo::OpenWindow(const std::string& title, int width, int height,
+                               std::string& error) {
   if (!canOpen) {
     error = "no display";
     return false;
@@ -117,6 +118,25 @@ void HeadlessInput::PressKey(int key) {
 void HeadlessInput::ReleaseKey(int key) {
   if (key < 0 || key > 255) return;
   held_[key] = false;
+}
+
+void HeadlessHttp::Get(const std::string& url, std::string& body) {
+  requests.push_back(url);
+  const Reply* best = nullptr;
+  std::size_t bestLength = 0;
+  for (const auto& [prefix, reply] : replies) {
+    if (url.compare(0, prefix.size(), prefix) == 0 &&
+        (best == nullptr || prefix.size() > bestLength)) {
+      best = &reply;
+      bestLength = prefix.size();
+    }
+  }
+  if (best == nullptr) {
+    body.clear();
+    throw EHttpError("Could not connect to " + url);
+  }
+  body = best->body;
+  if (best->fail) throw EHttpError("The connection to " + url + " broke off");
 }
 
 }  // namespace brakkon::platform

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,21 @@ class HeadlessOpener : public IOpener {
   bool succeed = true;  // what the calls answer
 };
 
+// Scripted replies by address; every request is recorded. An address without
+// a reply fails as an unreachable server does.
+class HeadlessHttp : public IHttp {
+ public:
+  struct Reply {
+    std::string body;
+    bool fail = false;  // raise after handing back `body`
+  };
+  void Get(const std::string& url, std::string& body) override;
+
+  // Replies for addresses beginning with the key; the longest key matching wins.
+  std::map<std::string, Reply> replies;
+  std::vector<std::string> requests;
+};
+
 class HeadlessPlatform : public IPlatform {
  public:
   IClock& Clock() override { return clock; }
@@ -136,6 +152,11 @@ class HeadlessPlatform : public IPlatform {
   IOpener& Opener() override { return opener; }
   IAudio& Audio() override { return audio; }
   IModulePlayer& Music() override { return music; }
+  IHttp& Http() override { return http; }
+  std::string Environment(const std::string& name) override {
+    const auto it = environment.find(name);
+    return it != environment.end() ? it->second : std::string();
+  }
 
   ManualClock clock;
   HeadlessVideo video;
@@ -144,6 +165,8 @@ class HeadlessPlatform : public IPlatform {
   HeadlessOpener opener;
   HeadlessAudio audio{clock};
   HeadlessModulePlayer music;
+  HeadlessHttp http;
+  std::map<std::string, std::string> environment;
 };
 
 }  // namespace brakkon::platform

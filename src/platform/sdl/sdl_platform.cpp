@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/sdl/curl_http.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_video.h"
@@ -109,6 +110,7 @@ struct SdlPlatform::Parts {
   SdlOpener opener;
   SdlSoundOutput audio;  // opened by the first user; no device leaves the game silent
   SdlModulePlayer music{audio};
+  CurlHttp http;
 };
 
 SdlPlatform::SdlPlatform() {
@@ -151,6 +153,13 @@ IAudio& SdlPlatform::Audio() {
 }
 IModulePlayer& SdlPlatform::Music() {
   return parts_->music;
+}
+IHttp& SdlPlatform::Http() {
+  return parts_->http;
+}
+std::string SdlPlatform::Environment(const std::string& name) {
+  const char* value = SDL_getenv(name.c_str());
+  return value != nullptr ? value : "";
 }
 
 }  // namespace brakkon::platform

@@ -29,6 +29,8 @@ class SdlPlatform final : public IPlatform {
   IOpener& Opener() override;
   IAudio& Audio() override;
   IModulePlayer& Music() override;
+  IHttp& Http() override;
+  std::string Environment(const std::string& name) override;
 
  private:
   struct Parts;
