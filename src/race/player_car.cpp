@@ -174,6 +174,11 @@ void TMyCarSprite::MoveSelf(int moveAmount) {
     if (race.ScrollSpeed < 0) race.ScrollSpeed = 0;
   }
 
+  // Braking near standstill may leave the speed a step below 0; the next brake
+  // clears it, but with the brake released nothing would, and the car would
+  // roll backwards for ever.
+  if (race.ScrollSpeed < 0 && !in.Has(TInputState::InputDown)) race.ScrollSpeed = 0;
+
   if (LatState == 0 && DriftTime > 0) {
     DriftTime -= IntervalSeconds(form_);
     if (DriftTime <= 0) DriftTime = 0;

@@ -44,6 +44,15 @@ TEST_F(PlayerCarTest, BothPedalsBrakeByATenthAndHoverAtStandstill) {
     seen.insert(std::lround(race().ScrollSpeed * 10));
   }
   EXPECT_EQ(seen, (std::set<long>{-1, 0}));
+  // Released a step below 0, the car stops instead of rolling backwards.
+  while (race().ScrollSpeed >= 0) Ticks(1);
+  ReleaseKey(vk::kUp);
+  ReleaseKey(vk::kDown);
+  Ticks(1);
+  EXPECT_EQ(race().ScrollSpeed, 0);
+  const double distance = race().Distance;
+  Ticks(20);
+  EXPECT_EQ(race().Distance, distance);
 }
 
 TEST_F(PlayerCarTest, TheCarStaysBetweenItsLimits) {

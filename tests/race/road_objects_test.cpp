@@ -56,7 +56,9 @@ TEST_F(RoadObjectsTest, OneTrafficCarPerLane) {
   for (int i = 0; i < 50; ++i) {
     auto probe = std::make_unique<race::TWallSprite>(&form().MDXSpriteEngine.Engine(), form(),
                                                      24 + i % 5, 30);
-    if (probe->Lane != 3) EXPECT_FALSE(probe->Placed);
+    if (probe->Lane != 3) {
+      EXPECT_FALSE(probe->Placed);
+    }
   }
 }
 
@@ -79,7 +81,9 @@ TEST_F(RoadObjectsTest, WallsStopTheCarSlowOrCostALifeFast) {
     EXPECT_EQ(race().Crashed, c.crashed);
     EXPECT_FALSE(wall.CollisionEnabled);
     EXPECT_EQ(race().CrashSlot, wall.Slot);
-    if (!c.crashed) EXPECT_NEAR(car().DriftTime, 2, 1e-9);
+    if (!c.crashed) {
+      EXPECT_NEAR(car().DriftTime, 2, 1e-9);
+    }
     TickUntil([&] { return !race().Crashed; }, 60);
   }
 }
@@ -127,7 +131,9 @@ TEST_F(RoadObjectsTest, TouchEffectsByKind) {
     Ticks(1);
     EXPECT_EQ(race().Score, c.wantScore);
     EXPECT_EQ(race().Lives, c.wantLives);
-    if (c.sound != nullptr) EXPECT_EQ(SoundPlays(c.sound), sounds + 1);
+    if (c.sound != nullptr) {
+      EXPECT_EQ(SoundPlays(c.sound), sounds + 1);
+    }
     // Collected things are gone after the same tick's sweep; the rest stay.
     const bool collected = (c.kind >= 9 && c.kind <= 16);
     EXPECT_EQ(race().SlotUsed[slot], !collected);

@@ -1,0 +1,62 @@
+// What the score server answers, apart from HTTP: p values, submissions and the pages.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "server/rate_limiter.h"
+#include "server/score_store.h"
+
+namespace brakkon::server {
+
+// Seconds since the Unix epoch; tests pass their own.
+using Clock = std::function<std::int64_t()>;
+std::int64_t SystemSeconds();
+
+inline constexpr std::int64_t kTicketLifetimeSeconds = 10 * 60;
+inline constexpr std::size_t kSubmissionsPerMinute = 10;
+inline constexpr int kTableLength = 100;
+
+inline constexpr std::string_view kPlainText = "text/plain; charset=utf-8";
+inline constexpr std::string_view kHtml = "text/html; charset=utf-8";
+
+struct Reply {
+  int status = 200;
+  std::string contentType{kPlainText};
+  std::string body;
+  std::int64_t retryAfterSeconds = 0;  // 0: no Retry-After
+};
+
+// Thread-safe; `store` must outlive the service.
+class ScoreService {
+ public:
+  ScoreService(ScoreStore& store, Clock clock);
+
+  // "OK|1|0|0|P|" with a fresh one-time P, recorded as issued to `address`.
+  Reply VersionQuery(const std::string& address);
+
+  // Checks and stores one result. `inf` is empty when the request held no inf or several.
+  Reply Submit(const std::string& address, std::optional<std::string_view> inf);
+
+  // The best results, rebuilt only when one is stored.
+  Reply TablePage() const;
+  Reply HomePage() const;
+
+ private:
+  void RefreshTable();
+
+  ScoreStore& store_;
+  Clock clock_;
+  RateLimiter submissions_;
+  std::string homePage_;
+  std::mutex refreshMutex_;  // one rebuild at a time, so the last stored result is never lost
+  mutable std::mutex tableMutex_;
+  std::shared_ptr<const std::string> tablePage_;
+};
+
+}  // namespace brakkon::server

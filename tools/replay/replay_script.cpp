@@ -1,0 +1,157 @@
+// Reading replay scripts line by line, with the line number in every error.
+#include "replay/replay_script.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace brakkon::replay {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i > start) fields.push_back(line.substr(start, i - start));
+  }
+  return fields;
+}
+
+// Only plain decimal digits: from_chars alone would take a leading minus.
+template <typename Int>
+std::optional<Int> ParseUnsigned(std::string_view text) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  Int value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<ReplayKey> FindKey(std::string_view name) {
+  for (const KeyName& entry : kKeyNames) {
+    if (entry.name == name) return entry.key;
+  }
+  return std::nullopt;
+}
+
+class Parser {
+ public:
+  explicit Parser(std::string_view name) : name_(name) {}
+
+  void Line(std::string_view line, int number) {
+    number_ = number;
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
+      line = line.substr(0, hash);
+    }
+    const std::vector<std::string_view> fields = SplitFields(line);
+    if (fields.empty()) return;
+    if (fields[0] == "seed") {
+      Seed(fields);
+    } else if (fields[0] == "car") {
+      Car(fields);
+    } else {
+      Step(fields);
+    }
+  }
+
+  ReplayScript Take() { return std::move(script_); }
+
+ private:
+  [[noreturn]] void Fail(std::string_view reason) const {
+    throw ReplayScriptError(fmt::format("{}:{}: {}", name_, number_, reason));
+  }
+
+  void Seed(const std::vector<std::string_view>& fields) {
+    if (haveSeed_) Fail("seed given twice");
+    if (fields.size() != 2) Fail("seed takes one number");
+    const auto seed = ParseUnsigned<std::uint32_t>(fields[1]);
+    if (!seed) Fail(fmt::format("seed '{}' is not a number from 0 to 4294967295", fields[1]));
+    script_.seed = *seed;
+    haveSeed_ = true;
+  }
+
+  void Car(const std::vector<std::string_view>& fields) {
+    if (haveCar_) Fail("car given twice");
+    if (fields.size() != 2) Fail("car takes one number");
+    const auto car = ParseUnsigned<int>(fields[1]);
+    if (!car || *car < 1 || *car > 4) Fail(fmt::format("car '{}' is not 1, 2, 3 or 4", fields[1]));
+    script_.car = *car;
+    haveCar_ = true;
+  }
+
+  void Step(const std::vector<std::string_view>& fields) {
+    const auto tick = ParseUnsigned<std::int64_t>(fields[0]);
+    if (!tick) Fail(fmt::format("'{}' is neither seed, car nor a tick number", fields[0]));
+    if (!script_.steps.empty() && *tick <= script_.steps.back().tick) {
+      Fail(fmt::format("tick {} does not come after tick {}", *tick, script_.steps.back().tick));
+    }
+    if (fields.size() < 2) Fail(fmt::format("tick {} needs its keys, or - for none", *tick));
+    if (fields.size() > 2) {
+      Fail(fmt::format("unexpected '{}' after the keys (a key list has no spaces)", fields[2]));
+    }
+    script_.steps.push_back(KeyStep{*tick, Keys(fields[1])});
+  }
+
+  KeySet Keys(std::string_view list) const {
+    KeySet keys;
+    if (list == "-") return keys;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t comma = list.find(',', start);
+      const std::string_view name =
+          list.substr(start, comma == std::string_view::npos ? list.npos : comma - start);
+      if (name.empty()) Fail(fmt::format("empty key name in '{}'", list));
+      const auto key = FindKey(name);
+      if (!key) Fail(fmt::format("unknown key '{}'", name));
+      if (keys.Has(*key)) Fail(fmt::format("key '{}' listed twice", name));
+      keys.Add(*key);
+      if (comma == std::string_view::npos) return keys;
+      start = comma + 1;
+    }
+  }
+
+  std::string_view name_;
+  int number_ = 0;
+  ReplayScript script_;
+  bool haveSeed_ = false;
+  bool haveCar_ = false;
+};
+
+}  // namespace
+
+KeySet ReplayScript::KeysAt(std::int64_t tick) const {
+  const auto after =
+      std::upper_bound(steps.begin(), steps.end(), tick,
+                       [](std::int64_t t, const KeyStep& step) { return t < step.tick; });
+  if (after == steps.begin()) return KeySet{};
+  return std::prev(after)->keys;
+}
+
+ReplayScript ParseReplayScript(std::string_view text, std::string_view name) {
+  Parser parser(name);
+  int number = 1;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = text.find('\n', start);
+    const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+    parser.Line(text.substr(start, stop - start), number);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+    ++number;
+  }
+  return parser.Take();
+}
+
+}  // namespace brakkon::replay

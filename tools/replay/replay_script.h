@@ -1,0 +1,81 @@
+// A replay script: the seed, the car and which keys are held from which race tick on.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brakkon::replay {
+
+// The keys a script can hold; one bit each so a tick's keys are one value.
+enum class ReplayKey : std::uint16_t {
+  kUp = 1 << 0,
+  kDown = 1 << 1,
+  kLeft = 1 << 2,
+  kRight = 1 << 3,
+  kFire = 1 << 4,  // Space
+  kCtrl = 1 << 5,
+  kPause = 1 << 6,  // P
+  kEsc = 1 << 7,
+  kY = 1 << 8,
+  kN = 1 << 9,
+};
+
+inline constexpr int kReplayKeyCount = 10;
+
+// The keys held during one tick.
+class KeySet {
+ public:
+  constexpr KeySet() = default;
+  constexpr bool Has(ReplayKey key) const { return (bits_ & static_cast<std::uint16_t>(key)) != 0; }
+  constexpr void Add(ReplayKey key) { bits_ |= static_cast<std::uint16_t>(key); }
+  constexpr bool operator==(const KeySet&) const = default;
+
+ private:
+  std::uint16_t bits_ = 0;
+};
+
+// Every key in script order: its name in a script and the bit it sets.
+struct KeyName {
+  std::string_view name;
+  ReplayKey key;
+};
+inline constexpr KeyName kKeyNames[kReplayKeyCount] = {
+    {"up", ReplayKey::kUp},       {"down", ReplayKey::kDown}, {"left", ReplayKey::kLeft},
+    {"right", ReplayKey::kRight}, {"fire", ReplayKey::kFire}, {"ctrl", ReplayKey::kCtrl},
+    {"pause", ReplayKey::kPause}, {"esc", ReplayKey::kEsc},   {"y", ReplayKey::kY},
+    {"n", ReplayKey::kN},
+};
+
+// From race tick `tick` on, exactly `keys` are held until the next step.
+struct KeyStep {
+  std::int64_t tick = 0;
+  KeySet keys;
+  bool operator==(const KeyStep&) const = default;
+};
+
+inline constexpr std::uint32_t kDefaultSeed = 0;
+inline constexpr int kDefaultCar = 1;
+
+struct ReplayScript {
+  std::uint32_t seed = kDefaultSeed;
+  int car = kDefaultCar;       // 1..4
+  std::vector<KeyStep> steps;  // ticks strictly increasing
+
+  // The keys held during race tick `tick`: none before the first step.
+  KeySet KeysAt(std::int64_t tick) const;
+};
+
+// A script line that cannot be read; what() is "name:line: reason".
+class ReplayScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads a whole script; `name` only prefixes error messages. Raises
+// ReplayScriptError at the first bad line.
+ReplayScript ParseReplayScript(std::string_view text, std::string_view name);
+
+}  // namespace brakkon::replay
