@@ -18,6 +18,9 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* target
 CurlHttp::CurlHttp() {
   globalInit_ = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   if (globalInit_) handle_ = curl_easy_init();
+  // An empty cookie file switches the cookie engine on without reading a file;
+  // set once, since every setting of it queues a file name the engine keeps.
+  if (handle_ != nullptr) curl_easy_setopt(static_cast<CURL*>(handle_), CURLOPT_COOKIEFILE, "");
 }
 
 CurlHttp::~CurlHttp() {
@@ -29,7 +32,6 @@ void CurlHttp::Get(const std::string& url, std::string& body) {
   body.clear();
   auto* curl = static_cast<CURL*>(handle_);
   if (curl == nullptr) throw EHttpError("The HTTP client cannot be started");
-  curl_easy_reset(curl);
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Accept: text/html, */*");
   headers = curl_slist_append(headers, "Content-Type: text/html");
@@ -37,8 +39,6 @@ void CurlHttp::Get(const std::string& url, std::string& body) {
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  // An empty cookie file switches the cookie engine on without reading a file.
-  curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(curl, CURLOPT_PROXY, "");
   curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
