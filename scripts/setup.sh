@@ -10,6 +10,7 @@ PACKAGES=(
   libcairo2-dev libfmt-dev fonts-dejavu-core fonts-play
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick openbox
+  desktop-file-utils appstream
 )
 
 install_missing() {

@@ -155,7 +155,7 @@ void TDXInput::UpdateStates() {
   const TInputStates keyboard = Keyboard.Update(input_, foreground);
   if (Keyboard.BindInputStates) collected = collected | keyboard;
   // Nothing else writes the states, so following the union's changes is the union itself.
-  states_ = collected;
+  states_ = OnRefresh ? OnRefresh(collected) : collected;
 }
 
 void TDXInput::UpdateStatesAgain() {

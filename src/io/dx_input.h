@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -181,6 +182,10 @@ class TDXInput {
   // which that refresh consumed, still reaches the car.
   void UpdateStatesAgain();
   TInputStates InputStates() const { return states_; }
+
+  // Given each refresh's device states, returns the states the refresh takes:
+  // a recording watches them, a playback substitutes its own. Unset: the devices'.
+  std::function<TInputStates(TInputStates devices)> OnRefresh;
 
   // While true, every state reads off when the window is not in the foreground.
   bool ActiveOnly = true;

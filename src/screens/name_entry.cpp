@@ -2,11 +2,13 @@
 #include "screens/name_entry.h"
 
 #include <cctype>
+#include <string_view>
 
 #include "records/high_scores.h"
 #include "records/score_submission.h"
 #include "screens/bitmap_text.h"
 #include "screens/main_menu.h"
+#include "screens/pad_keys.h"
 #include "screens/scroll_background.h"
 #include "screens/widgets.h"
 #include "shell/form.h"
@@ -24,6 +26,27 @@ constexpr int kNameRightLimit = 579;  // px: letters stop once the name reaches 
 constexpr std::int32_t kBlinkMs = 500;
 constexpr char kEnter = 13;
 constexpr char kBackspace = 8;
+
+constexpr std::string_view kPickerCycle = "ABCDEFGHIJKLMNOPQRSTUVWXYZ ";
+
+// `c` moved `step` places along the picker's cycle; a character off the cycle counts as a space.
+char StepLetter(char c, int step) {
+  const auto size = static_cast<int>(kPickerCycle.size());
+  const std::size_t found = kPickerCycle.find(c);
+  const int at = found == std::string_view::npos ? size - 1 : static_cast<int>(found);
+  return kPickerCycle[static_cast<std::size_t>(((at + step) % size + size) % size)];
+}
+
+// The keyboard's rule for one more letter; an empty name always takes one (its
+// TextEndX is left over from an older text).
+bool LetterFits(const shell::ShellState& s) {
+  return s.PlayerName.empty() || s.TextEndX < kNameRightLimit - s.CursorSprite->Width;
+}
+
+void TypeKey(shell::TMForm& form, char typed) {
+  char key = typed;
+  form.FormKeyPress(key);
+}
 
 TCaptionSprite* MakeDialog(shell::TMForm& form, const char* image) {
   auto* caption = new TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, image);
@@ -49,6 +72,7 @@ void OpenNameEntry(shell::TMForm& form) {
   s.CursorSprite->SetZ(5);
   s.CursorSprite->Visible = true;
   s.PlayerName = "NONAME";
+  s.PadSlotAt = -1;
   PlaceNameCursor(form);
   s.CursorSprite->Y = kCursorY;
   s.CursorBlink = kBlinkMs;
@@ -110,6 +134,25 @@ void NameEntryKeyPress(shell::TMForm& form, char key) {
   if (upper >= 'A' && upper <= 'Z' && s.TextEndX < kNameRightLimit - s.CursorSprite->Width) {
     s.PlayerName += upper;
   }
+}
+
+void NameEntryPad(shell::TMForm& form, io::TInputStates pressed) {
+  using io::TInputState;
+  auto& s = form.Shell;
+  if (pressed.Has(TInputState::InputLeft) || pressed.Has(kPadB)) TypeKey(form, kBackspace);
+  if (pressed.Has(TInputState::InputRight) && !s.PlayerName.empty() && LetterFits(s))
+    s.PadSlotAt = static_cast<std::int32_t>(s.PlayerName.size());
+  const int step =
+      (pressed.Has(TInputState::InputUp) ? 1 : 0) - (pressed.Has(TInputState::InputDown) ? 1 : 0);
+  if (step != 0) {
+    // A slot opened before the name changed by other means is gone with that change.
+    const bool newSlot =
+        s.PlayerName.empty() || s.PadSlotAt == static_cast<std::int32_t>(s.PlayerName.size());
+    if (newSlot) s.PlayerName += ' ';
+    s.PlayerName.back() = StepLetter(s.PlayerName.back(), step);
+    s.PadSlotAt = -1;
+  }
+  if (pressed.Has(kPadStart) || pressed.Has(kPadA)) TypeKey(form, kEnter);
 }
 
 void StoreResult(shell::TMForm& form) {

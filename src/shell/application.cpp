@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "shell/form.h"
+#include "shell/race_recorder.h"
 
 namespace brakkon::shell {
 namespace {
@@ -27,8 +28,11 @@ void RunLoopOnce(TMForm& form, platform::IPlatform& platform) {
   if (wait > 0) platform.Input().WaitForEvent(wait);
 }
 
-int RunApplication(platform::IPlatform& platform) {
+int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen,
+                   const std::filesystem::path& recordPath) {
   TMForm form(platform);
+  form.SetDisplayOverride(fullScreen);
+  if (!recordPath.empty()) StartRaceRecording(form, recordPath);
   try {
     form.FormCreate();
   } catch (const std::exception& error) {

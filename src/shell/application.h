@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 
 #include "platform/platform.h"
 
@@ -11,7 +13,10 @@ class TMForm;
 
 // Runs the game on `platform` until it terminates. Returns the exit status:
 // 0 after a normal exit, 1 when start-up failed (its message was shown).
-int RunApplication(platform::IPlatform& platform);
+// `fullScreen` overrides the saved display mode for this run only; every race
+// of the run is recorded to `recordPath` (numbered after the first) when it is set.
+int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen = std::nullopt,
+                   const std::filesystem::path& recordPath = {});
 
 // One pass of the message loop: all pending events, the timer's idle step,
 // then a sleep until the next tick is due or an event arrives.

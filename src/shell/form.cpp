@@ -8,6 +8,7 @@
 #include "screens/main_menu.h"
 #include "screens/name_entry.h"
 #include "screens/options_screen.h"
+#include "screens/pad_keys.h"
 #include "screens/widgets.h"
 #include "screens/scroll_background.h"
 #include "shell/tick_table.h"
@@ -55,6 +56,11 @@ void TMForm::FormCreate() {
   MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
   Random.Seed(platform_.Clock().RandomSeed());
   records::LoadRecords(Records);
+  // The options screen shows the mode the run is in, so the option holds it while the run lasts.
+  if (displayOverride_) {
+    savedFullScreen_ = Records.Options.FullScreen;
+    Records.Options.FullScreen = *displayOverride_;
+  }
   const std::string host = platform_.Environment(records::kScoreHostVariable);
   if (!host.empty()) Records.ScoreHost = host;
   ApplyDisplayMode();
@@ -78,6 +84,10 @@ void TMForm::FormDestroy() {
 }
 
 void TMForm::ShutDown(bool handOff) {
+  if (displayOverride_) {
+    Records.Options.FullScreen = savedFullScreen_;
+    displayOverride_.reset();
+  }
   records::SaveRecords(Records);
   if (handOff) records::OpenLinkFile(platform_.Opener());
   terminated_ = true;
@@ -86,8 +96,12 @@ void TMForm::ShutDown(bool handOff) {
 void TMForm::MDXTimerTimer(int lagCount) {
   io::CheckMusic(Music, platform_.Music(), Records.Options.Music,
                  static_cast<std::int32_t>(Shell.GameState));
+  if (OnTickStarting) OnTickStarting(lagCount);
   MDXInput.UpdateStates();
-  if (TickHandler tick = TickFor(Shell.GameState)) tick(*this, lagCount);
+  screens::PadKeysTick(*this);
+  // A pad key that chose Exit ends the game before another frame, as a typed key does.
+  if (TickHandler tick = terminated_ ? nullptr : TickFor(Shell.GameState)) tick(*this, lagCount);
+  if (OnTickDone) OnTickDone();
 }
 
 void TMForm::PlaySound(std::string_view name, bool wait) {
@@ -169,6 +183,17 @@ void TMForm::MDXDrawFinalize() { MDXTimer.SetEnabled(false); }
 void TMForm::MDXDrawClick(int /*x*/, int /*y*/) {
   // No hit test: a click anywhere acts on the highlighted button.
   if (Shell.ActiveButton != 0) screens::PlayPressSound(*this);
+  const std::uint32_t seed = Random.SeedValue();
+  const TGameState before = Shell.GameState;
+  ClickByState();
+  const bool opened =
+      Shell.GameState == TGameState::Race || Shell.GameState == TGameState::RaceSetup;
+  if (OnRaceOpened && opened && before != TGameState::Race && before != TGameState::RaceSetup) {
+    OnRaceOpened(seed);
+  }
+}
+
+void TMForm::ClickByState() {
   switch (Shell.GameState) {
     case TGameState::MainMenu:
       screens::MainMenuClick(*this);
@@ -229,6 +254,8 @@ void TMForm::FormKeyUp(int& key, bool /*alt*/, bool /*ctrl*/) {
 }
 
 void TMForm::ApplyDisplayMode() {
+  // After start-up only the player switches the mode, and that choice is saved as usual.
+  if (startedUp_) displayOverride_.reset();
   if (Records.Options.FullScreen) {
     SetFullScreenMode();
   } else {

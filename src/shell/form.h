@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "engine/dx_timer.h"
@@ -65,6 +66,9 @@ class TMForm {
 
   // Display mode switching by Options.FullScreen.
   void ApplyDisplayMode();
+  // Before FormCreate: the display mode of this run (true = full screen). The
+  // options file keeps its value unless the player switches the mode in the game.
+  void SetDisplayOverride(std::optional<bool> fullScreen) { displayOverride_ = fullScreen; }
   void SetWindowMode();
   void SetFullScreenMode();
 
@@ -102,6 +106,12 @@ class TMForm {
   // Told the name of every effect PlaySound starts (the replay tool lists them per tick).
   std::function<void(std::string_view name)> OnSoundPlayed;
   void StopSound(std::string_view name);
+  // Race recording hooks: told of every timer tick before its input refresh and
+  // after its handler, and of a click that opened a race, with the generator's
+  // state from before the click (the race's first random draw comes after it).
+  std::function<void(int lagCount)> OnTickStarting;
+  std::function<void()> OnTickDone;
+  std::function<void(std::uint32_t seed)> OnRaceOpened;
   // Music by game state; silent while Options.Music is off.
   void StartMusic();
   void StopMusic();
@@ -109,6 +119,8 @@ class TMForm {
   static constexpr int kTickIntervalMs = 30;
 
  private:
+  void ClickByState();
+
   platform::IPlatform& platform_;
   bool terminated_ = false;
   bool startedUp_ = false;  // FormCreate ran to its end
@@ -116,6 +128,8 @@ class TMForm {
   bool destroyed_ = false;
   bool haveSavedPlacement_ = false;
   platform::WindowPlacement savedPlacement_;
+  std::optional<bool> displayOverride_;  // set while the run's mode is not the player's choice
+  bool savedFullScreen_ = false;         // Options.FullScreen as read, put back when saving
 };
 
 }  // namespace brakkon::shell

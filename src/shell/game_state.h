@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "io/dx_input.h"
+
 namespace brakkon::screens {
 class TCaptionSprite;
 class TMenuButton;
@@ -59,6 +61,9 @@ struct ShellState {
   std::int32_t TextEndX = 0;    // pen x after the last text drawn, px
 
   std::string PlayerName;  // typed in the name entry; kept between games, sent with the result
+  // The name's length when the pad's Right opened a slot for a new letter; -1 = none.
+  std::int32_t PadSlotAt = -1;
+  io::TInputStates PadStates;  // the joystick's own states at the last tick, to see its presses
 
   screens::TCaptionSprite* CursorSprite = nullptr;
   std::int32_t CursorBlink = 0;  // ms

@@ -66,6 +66,52 @@ TEST(ReplayScriptTest, DefaultsAndTheKeysHeldAtEachTick) {
   }
 }
 
+// A recorded race: each tick's refreshes, Ctrl and lag count, each held until its next line.
+TEST(ReplayScriptTest, ReadsARecordingAndWhatEachTickAndRefreshGets) {
+  const ReplayScript script = ParseReplayScript(
+      "seed 7\ncar 2\n"
+      "0 states 101\n"
+      "0 lag 2\n"
+      "3 states fffffffff 0 1\n"
+      "3 control 1\n"
+      "5 states 0\n"
+      "5 lag 1\n"
+      "6 control 0\n"
+      "8 end\n",
+      "race.rec");
+  ASSERT_TRUE(script.Recorded());
+  EXPECT_TRUE(script.steps.empty());
+  EXPECT_EQ(script.end, 8);
+  const std::vector<StatesStep> states = {{0, {0x101}}, {3, {0xFFFFFFFFF, 0, 1}}, {5, {0}}};
+  EXPECT_EQ(script.states, states);
+  struct Case {
+    std::int64_t tick;
+    std::size_t refresh;
+    std::uint64_t bits;
+    bool control;
+    int lag;
+  };
+  const Case cases[] = {
+      {0, 0, 0x101, false, 2},      {0, 5, 0x101, false, 2}, {2, 1, 0x101, false, 2},
+      {3, 0, 0xFFFFFFFFF, true, 2}, {3, 1, 0, true, 2},      {4, 2, 1, true, 2},
+      {4, 9, 1, true, 2},           {5, 0, 0, true, 1},      {7, 3, 0, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "tick " << c.tick << " refresh " << c.refresh);
+    EXPECT_EQ(script.StatesAt(c.tick, c.refresh), c.bits);
+    EXPECT_EQ(script.ControlAt(c.tick), c.control);
+    EXPECT_EQ(script.LagAt(c.tick), c.lag);
+  }
+
+  // A key script may give lag counts too; without any, every tick has lag 1.
+  const ReplayScript keys = ParseReplayScript("0 up\n10 lag 3\n", "k");
+  EXPECT_FALSE(keys.Recorded());
+  EXPECT_EQ(keys.LagAt(9), 1);
+  EXPECT_EQ(keys.LagAt(10), 3);
+  EXPECT_EQ(keys.end, std::nullopt);
+  EXPECT_EQ(ParseReplayScript("", "e").StatesAt(0, 0), 0u);
+}
+
 TEST(ReplayScriptTest, BadLinesNameTheFileLineAndReason) {
   struct Case {
     const char* text;
@@ -93,6 +139,23 @@ TEST(ReplayScriptTest, BadLinesNameTheFileLineAndReason) {
       {"10 -,up\n", "r.txt:1: unknown key '-'"},
       {"10 UP\n", "r.txt:1: unknown key 'UP'"},
       {"10 up,fire,up\n", "r.txt:1: key 'up' listed twice"},
+      {"0 states 1\n5 up\n", "r.txt:2: key lines and recorded states (states, control) do not mix"},
+      {"0 up\n5 control 1\n",
+       "r.txt:2: key lines and recorded states (states, control) do not mix"},
+      {"0 states\n", "r.txt:1: tick 0 states needs at least one hex number"},
+      {"0 states 1 g\n", "r.txt:1: states 'g' is not a hex number of at most 36 bits"},
+      {"0 states 1000000000\n",
+       "r.txt:1: states '1000000000' is not a hex number of at most 36 bits"},
+      {"0 states -1\n", "r.txt:1: states '-1' is not a hex number of at most 36 bits"},
+      {"4 states 1\n4 states 2\n", "r.txt:2: states tick 4 does not come after tick 4"},
+      {"0 control yes\n", "r.txt:1: tick 0 control takes 1 (held) or 0"},
+      {"3 control 1\n2 control 0\n", "r.txt:2: control tick 2 does not come after tick 3"},
+      {"0 lag 0\n", "r.txt:1: tick 0 lag takes one number from 1 to 1000000"},
+      {"0 lag 1000001\n", "r.txt:1: tick 0 lag takes one number from 1 to 1000000"},
+      {"0 lag\n", "r.txt:1: tick 0 lag takes one number from 1 to 1000000"},
+      {"9 states 1\n9 end\n", "r.txt:2: the end at tick 9 does not come after tick 9"},
+      {"9 end now\n", "r.txt:1: unexpected 'now' after end"},
+      {"9 end\n3 lag 2\n", "r.txt:2: tick 3 comes after the end at tick 9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

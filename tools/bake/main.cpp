@@ -3,6 +3,7 @@
 //
 //   brakkon_bake GAME_DIR [ART_DIR]   the whole data set under GAME_DIR/Data, review pages in
 //   ART_DIR brakkon_bake --saves GAME_DIR     only the default save files, where they are missing
+//   brakkon_bake --icons DIR          the application icons under DIR/hicolor
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -14,6 +15,7 @@
 #include "canvas.h"
 #include "contact_sheet.h"
 #include "engine/archive_writer.h"
+#include "icon.h"
 #include "music.h"
 #include "save_defaults.h"
 #include "sounds.h"
@@ -81,8 +83,13 @@ int main(int argc, char** argv) {
       bake::WriteDefaultSaves((fs::path(args[1]) / "Data" / "Save").string());
       return 0;
     }
+    if (args.size() == 2 && args[0] == "--icons") {
+      bake::WriteIcons(args[1]);
+      return 0;
+    }
     if (args.empty() || args.size() > 2 || args[0].starts_with("-")) {
-      std::fprintf(stderr, "usage: brakkon_bake GAME_DIR [ART_DIR] | --saves GAME_DIR\n");
+      std::fprintf(stderr,
+                   "usage: brakkon_bake GAME_DIR [ART_DIR] | --saves GAME_DIR | --icons DIR\n");
       return 2;
     }
     auto start = std::chrono::steady_clock::now();

@@ -24,11 +24,18 @@ const std::string_view kUsage =
     "                next such line; T strictly increasing, no keys before the first.\n"
     "                KEYS is - (none) or a comma-separated list of\n"
     "                up, down, left, right, fire, ctrl, pause, esc, y, n\n"
+    "  T lag N       from race tick T on each tick comes N intervals after the last (default 1)\n"
+    "A recorded race (brakkon --record) gives the exact input instead of keys:\n"
+    "  T states H..  from race tick T on a tick's input refreshes read the hex states\n"
+    "                H.. in order (bit n = input state n); later refreshes read the last\n"
+    "  T control B   from race tick T on a Ctrl key is held (1) or not (0)\n"
+    "  T end         the script covers race ticks 0 to T-1\n"
+    "Key lines do not mix with states and control lines.\n"
     "\n"
     "Sound effects play (and are listed) whatever the saved options say.\n"
-    "Exit status: 0 the race ended or N ticks ran; 1 the game failed to start,\n"
-    "showed an error, stopped its timer or left its state inconsistent (see\n"
-    "standard error); 2 bad usage or a bad line in FILE.\n";
+    "Exit status: 0 the race ended, N ticks ran or the script's end came; 1 the\n"
+    "game failed to start, showed an error, stopped its timer or left its state\n"
+    "inconsistent (see standard error); 2 bad usage or a bad line in FILE.\n";
 
 namespace {
 

@@ -99,6 +99,9 @@ int Run(const CommandLine& line) {
     case ReplayEnd::kTickLimit:
       Complain(fmt::format("stopped after {} ticks with the race still open", outcome.ticks));
       break;
+    case ReplayEnd::kScriptEnd:
+      Complain(fmt::format("the script ends after {} ticks with the race still open", outcome.ticks));
+      break;
     case ReplayEnd::kTimerStopped:
       return kExitFailed;
     case ReplayEnd::kGameClosed:

@@ -64,6 +64,7 @@ class Session {
     // The game saves its options at exit; the player's sound setting stays theirs.
     if (started_) form_->Records.Options.Sound = savedSound_;
     form_->OnSoundPlayed = nullptr;
+    form_->MDXInput.OnRefresh = nullptr;
   }
 
   Session(const Session&) = delete;
@@ -95,6 +96,14 @@ class Session {
   ReplayOutcome Play(const ReplayScript& script, const ReplayOptions& options) {
     ReplayOutcome outcome;
     KeySet held;
+    // A recording is the input's source of truth: the key table cannot hold a
+    // joystick's states or a tap between a tick's two refreshes.
+    if (script.Recorded()) {
+      form_->MDXInput.OnRefresh = [this, &script](io::TInputStates) {
+        return io::TInputStates::FromBits(script.StatesAt(tick_, refresh_++));
+      };
+    }
+    const std::int64_t scriptEnd = script.end.value_or(options.tickLimit);
     for (std::int64_t tick = 0;; ++tick) {
       if (!RaceOpen(form_->Shell.GameState)) {
         if (tick == 0) {
@@ -108,10 +117,20 @@ class Session {
         outcome.end = ReplayEnd::kTickLimit;
         break;
       }
-      const KeySet wanted = script.KeysAt(tick);
-      Hold(held, wanted);
-      held = wanted;
-      if (!Step()) {
+      if (tick >= scriptEnd) {
+        outcome.end = ReplayEnd::kScriptEnd;
+        break;
+      }
+      if (script.Recorded()) {
+        HoldControl(script.ControlAt(tick));
+      } else {
+        const KeySet wanted = script.KeysAt(tick);
+        Hold(held, wanted);
+        held = wanted;
+      }
+      tick_ = tick;
+      refresh_ = 0;
+      if (!Step(script.LagAt(tick))) {
         outcome.end = form_->Terminated() ? ReplayEnd::kGameClosed : ReplayEnd::kTimerStopped;
         if (outcome.end == ReplayEnd::kTimerStopped) {
           problems_.push_back(fmt::format("tick {}: the frame timer raised no tick", tick));
@@ -136,10 +155,11 @@ class Session {
   }
 
  private:
-  // One timer step of exactly one interval; false when no tick ran.
-  bool Step() {
+  // One timer step of exactly `lag` intervals, so the tick's lag count is
+  // `lag`; false when no tick ran.
+  bool Step(int lag = 1) {
     const int before = timerTicks_;
-    platform_.clock.Advance(kTickMs);
+    platform_.clock.Advance(static_cast<std::uint32_t>(lag) * kTickMs);
     form_->Guarded([this] { form_->MDXTimer.Idle(); });
     return timerTicks_ != before;
   }
@@ -165,6 +185,16 @@ class Session {
         form_->DispatchEvent(event);
       }
     }
+  }
+
+  // Ctrl as a recording has it: the key events that set Shell.KeyCtrl.
+  void HoldControl(bool held) {
+    if (form_->Shell.KeyCtrl == held) return;
+    platform::Event event;
+    event.type = held ? platform::EventType::kKeyDown : platform::EventType::kKeyUp;
+    event.key = platform::vk::kControl;
+    event.ctrl = held;
+    form_->DispatchEvent(event);
   }
 
   void CollectMessages(std::int64_t tick) {
@@ -217,7 +247,9 @@ class Session {
   platform::HeadlessPlatform platform_;
   std::unique_ptr<shell::TMForm> form_;
   int timerTicks_ = 0;
-  int menuSprites_ = 0;  // the sprite tree's top level with the main menu at rest
+  std::int64_t tick_ = 0;    // the race tick being played
+  std::size_t refresh_ = 0;  // input refreshes so far in that tick
+  int menuSprites_ = 0;      // the sprite tree's top level with the main menu at rest
   bool started_ = false;
   bool savedSound_ = false;
   std::vector<std::string> sounds_;

@@ -30,6 +30,7 @@ struct ReplayOptions {
 enum class ReplayEnd {
   kRaceOver,      // the game left the race (main menu or name entry)
   kTickLimit,     // tickLimit ticks ran with the race still open
+  kScriptEnd,     // the script's end came with the race still open
   kTimerStopped,  // the frame timer raised no tick for a step
   kGameClosed,    // the form terminated
 };
@@ -47,9 +48,11 @@ class ReplayError : public std::runtime_error {
 };
 
 // Starts a fresh game in the working directory, which must hold Data/, and
-// plays `script` until the race is over or a limit is hit. The game plays its
-// sound effects whatever the saved options say, so that every run lists the
-// same sounds; the saved setting is put back before the game saves at exit.
+// plays `script` until the race is over, the script's end comes or a limit is
+// hit. A recorded script's states replace the keyboard's and joystick's. The
+// game plays its sound effects whatever the saved options say, so that every
+// run lists the same sounds; the saved setting is put back before the game
+// saves at exit.
 // Raises what the game's start-up raises, and ReplayError.
 ReplayOutcome RunReplay(const ReplayScript& script, const ReplayOptions& options);
 

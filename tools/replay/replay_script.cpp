@@ -39,6 +39,27 @@ std::optional<Int> ParseUnsigned(std::string_view text) {
   return value;
 }
 
+// 1 to 9 hex digits, at most the 36 state bits.
+std::optional<std::uint64_t> ParseStateBits(std::string_view text) {
+  constexpr std::size_t kMaxDigits = 9;
+  if (text.empty() || text.size() > kMaxDigits) return std::nullopt;
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value >= (std::uint64_t{1} << 36)) return std::nullopt;
+  return value;
+}
+
+// The last step at or before `tick`, or none.
+template <typename Step>
+const Step* StepAt(const std::vector<Step>& steps, std::int64_t tick) {
+  const auto after =
+      std::upper_bound(steps.begin(), steps.end(), tick,
+                       [](std::int64_t t, const Step& step) { return t < step.tick; });
+  if (after == steps.begin()) return nullptr;
+  return &*std::prev(after);
+}
+
 std::optional<ReplayKey> FindKey(std::string_view name) {
   for (const KeyName& entry : kKeyNames) {
     if (entry.name == name) return entry.key;
@@ -94,14 +115,82 @@ class Parser {
   void Step(const std::vector<std::string_view>& fields) {
     const auto tick = ParseUnsigned<std::int64_t>(fields[0]);
     if (!tick) Fail(fmt::format("'{}' is neither seed, car nor a tick number", fields[0]));
-    if (!script_.steps.empty() && *tick <= script_.steps.back().tick) {
-      Fail(fmt::format("tick {} does not come after tick {}", *tick, script_.steps.back().tick));
-    }
+    if (script_.end)
+      Fail(fmt::format("tick {} comes after the end at tick {}", *tick, *script_.end));
     if (fields.size() < 2) Fail(fmt::format("tick {} needs its keys, or - for none", *tick));
+    const std::string_view what = fields[1];
+    if (what == "states") {
+      States(*tick, fields);
+    } else if (what == "control") {
+      Control(*tick, fields);
+    } else if (what == "lag") {
+      Lag(*tick, fields);
+    } else if (what == "end") {
+      End(*tick, fields);
+    } else {
+      KeyLine(*tick, fields);
+    }
+    lastTick_ = std::max(lastTick_, *tick);
+  }
+
+  void KeyLine(std::int64_t tick, const std::vector<std::string_view>& fields) {
+    if (recorded_) Fail("key lines and recorded states (states, control) do not mix");
+    After(script_.steps, tick, "");
     if (fields.size() > 2) {
       Fail(fmt::format("unexpected '{}' after the keys (a key list has no spaces)", fields[2]));
     }
-    script_.steps.push_back(KeyStep{*tick, Keys(fields[1])});
+    script_.steps.push_back(KeyStep{tick, Keys(fields[1])});
+  }
+
+  void States(std::int64_t tick, const std::vector<std::string_view>& fields) {
+    Recorded();
+    After(script_.states, tick, "states ");
+    if (fields.size() < 3) Fail(fmt::format("tick {} states needs at least one hex number", tick));
+    StatesStep step{tick, {}};
+    for (std::size_t i = 2; i < fields.size(); ++i) {
+      const auto bits = ParseStateBits(fields[i]);
+      if (!bits) Fail(fmt::format("states '{}' is not a hex number of at most 36 bits", fields[i]));
+      step.refreshes.push_back(*bits);
+    }
+    script_.states.push_back(std::move(step));
+  }
+
+  void Control(std::int64_t tick, const std::vector<std::string_view>& fields) {
+    Recorded();
+    After(script_.control, tick, "control ");
+    if (fields.size() != 3 || (fields[2] != "0" && fields[2] != "1")) {
+      Fail(fmt::format("tick {} control takes 1 (held) or 0", tick));
+    }
+    script_.control.push_back(ControlStep{tick, fields[2] == "1"});
+  }
+
+  void Lag(std::int64_t tick, const std::vector<std::string_view>& fields) {
+    After(script_.lags, tick, "lag ");
+    const auto lag = fields.size() == 3 ? ParseUnsigned<int>(fields[2]) : std::nullopt;
+    if (!lag || *lag < 1 || *lag > kMaxLag) {
+      Fail(fmt::format("tick {} lag takes one number from 1 to {}", tick, kMaxLag));
+    }
+    script_.lags.push_back(LagStep{tick, *lag});
+  }
+
+  void End(std::int64_t tick, const std::vector<std::string_view>& fields) {
+    if (fields.size() != 2) Fail(fmt::format("unexpected '{}' after end", fields[2]));
+    if (lastTick_ >= 0 && tick <= lastTick_) {
+      Fail(fmt::format("the end at tick {} does not come after tick {}", tick, lastTick_));
+    }
+    script_.end = tick;
+  }
+
+  void Recorded() {
+    if (!script_.steps.empty()) Fail("key lines and recorded states (states, control) do not mix");
+    recorded_ = true;
+  }
+
+  template <typename Step>
+  void After(const std::vector<Step>& steps, std::int64_t tick, std::string_view kind) const {
+    if (!steps.empty() && tick <= steps.back().tick) {
+      Fail(fmt::format("{}tick {} does not come after tick {}", kind, tick, steps.back().tick));
+    }
   }
 
   KeySet Keys(std::string_view list) const {
@@ -127,16 +216,31 @@ class Parser {
   ReplayScript script_;
   bool haveSeed_ = false;
   bool haveCar_ = false;
+  bool recorded_ = false;
+  std::int64_t lastTick_ = -1;
 };
 
 }  // namespace
 
 KeySet ReplayScript::KeysAt(std::int64_t tick) const {
-  const auto after =
-      std::upper_bound(steps.begin(), steps.end(), tick,
-                       [](std::int64_t t, const KeyStep& step) { return t < step.tick; });
-  if (after == steps.begin()) return KeySet{};
-  return std::prev(after)->keys;
+  const KeyStep* step = StepAt(steps, tick);
+  return step != nullptr ? step->keys : KeySet{};
+}
+
+std::uint64_t ReplayScript::StatesAt(std::int64_t tick, std::size_t refresh) const {
+  const StatesStep* step = StepAt(states, tick);
+  if (step == nullptr) return 0;
+  return step->refreshes[std::min(refresh, step->refreshes.size() - 1)];
+}
+
+bool ReplayScript::ControlAt(std::int64_t tick) const {
+  const ControlStep* step = StepAt(control, tick);
+  return step != nullptr && step->held;
+}
+
+int ReplayScript::LagAt(std::int64_t tick) const {
+  const LagStep* step = StepAt(lags, tick);
+  return step != nullptr ? step->lag : 1;
 }
 
 ReplayScript ParseReplayScript(std::string_view text, std::string_view name) {

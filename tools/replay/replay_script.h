@@ -1,7 +1,9 @@
-// A replay script: the seed, the car and which keys are held from which race tick on.
+// A replay script: the seed, the car and which keys are held from which race
+// tick on, or a recorded race's exact input states, Ctrl and lag counts.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -56,16 +58,53 @@ struct KeyStep {
   bool operator==(const KeyStep&) const = default;
 };
 
+// From race tick `tick` on, a tick's input refreshes read `refreshes` in order
+// (bit n = input state n); refreshes past the list read its last value.
+struct StatesStep {
+  std::int64_t tick = 0;
+  std::vector<std::uint64_t> refreshes;  // never empty
+  bool operator==(const StatesStep&) const = default;
+};
+
+// From race tick `tick` on, Ctrl is held (Shell.KeyCtrl) or not.
+struct ControlStep {
+  std::int64_t tick = 0;
+  bool held = false;
+  bool operator==(const ControlStep&) const = default;
+};
+
+// From race tick `tick` on, each tick comes `lag` intervals after the last.
+struct LagStep {
+  std::int64_t tick = 0;
+  int lag = 1;
+  bool operator==(const LagStep&) const = default;
+};
+
 inline constexpr std::uint32_t kDefaultSeed = 0;
 inline constexpr int kDefaultCar = 1;
+inline constexpr int kMaxLag = 1000000;
 
 struct ReplayScript {
   std::uint32_t seed = kDefaultSeed;
   int car = kDefaultCar;       // 1..4
   std::vector<KeyStep> steps;  // ticks strictly increasing
+  // A recording holds states and control lines instead of keys; each list's
+  // ticks strictly increase.
+  std::vector<StatesStep> states;
+  std::vector<ControlStep> control;
+  std::vector<LagStep> lags;
+  std::optional<std::int64_t> end;  // ticks the script covers; none: until the race ends
 
   // The keys held during race tick `tick`: none before the first step.
   KeySet KeysAt(std::int64_t tick) const;
+  // True when the script gives input states rather than keys.
+  bool Recorded() const { return !states.empty() || !control.empty(); }
+  // What refresh `refresh` (0 = the tick's first) of race tick `tick` reads;
+  // 0 before the first step.
+  std::uint64_t StatesAt(std::int64_t tick, std::size_t refresh) const;
+  bool ControlAt(std::int64_t tick) const;
+  // 1 before the first lag line.
+  int LagAt(std::int64_t tick) const;
 };
 
 // A script line that cannot be read; what() is "name:line: reason".

@@ -3,31 +3,36 @@
 #include "platform/sdl/sdl_joystick.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace brakkon::platform {
 namespace {
 
-// Controller buttons in the order a pad of this kind numbers them as a plain joystick
-// (south, east, west, north, shoulders, back, start, sticks, guide, ...).
-constexpr SDL_GameControllerButton kButtonOrder[] = {
-    SDL_CONTROLLER_BUTTON_A,
-    SDL_CONTROLLER_BUTTON_B,
-    SDL_CONTROLLER_BUTTON_X,
-    SDL_CONTROLLER_BUTTON_Y,
-    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
-    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-    SDL_CONTROLLER_BUTTON_BACK,
-    SDL_CONTROLLER_BUTTON_START,
-    SDL_CONTROLLER_BUTTON_LEFTSTICK,
-    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-    SDL_CONTROLLER_BUTTON_GUIDE,
-    SDL_CONTROLLER_BUTTON_MISC1,
-    SDL_CONTROLLER_BUTTON_PADDLE1,
-    SDL_CONTROLLER_BUTTON_PADDLE2,
-    SDL_CONTROLLER_BUTTON_PADDLE3,
-    SDL_CONTROLLER_BUTTON_PADDLE4,
-    SDL_CONTROLLER_BUTTON_TOUCHPAD,
+// Where each controller button lands in JoystickState::buttons, so that a pad
+// plays the race as the keys do: button i is the game's InputButton(i + 1).
+// The buttons the game has no use for go past the ones it reads.
+struct ButtonSlot {
+  SDL_GameControllerButton button;
+  int index;
+};
+
+constexpr ButtonSlot kButtonSlots[] = {
+    {SDL_CONTROLLER_BUTTON_START, 3},  // pause
+    {SDL_CONTROLLER_BUTTON_BACK, 4},   // the finish question
+    {SDL_CONTROLLER_BUTTON_Y, 5},      // yes
+    {SDL_CONTROLLER_BUTTON_B, 6},      // no
+    {SDL_CONTROLLER_BUTTON_A, 7},      // fire
+    {SDL_CONTROLLER_BUTTON_X, 8},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 9},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 10},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, 11},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 12},
+    {SDL_CONTROLLER_BUTTON_GUIDE, 13},
+    {SDL_CONTROLLER_BUTTON_MISC1, 14},
+    {SDL_CONTROLLER_BUTTON_PADDLE1, 15},
+    {SDL_CONTROLLER_BUTTON_PADDLE2, 16},
+    {SDL_CONTROLLER_BUTTON_PADDLE3, 17},
+    {SDL_CONTROLLER_BUTTON_PADDLE4, 18},
+    {SDL_CONTROLLER_BUTTON_TOUCHPAD, 19},
 };
 
 // A digital pad steers like the stick pushed all the way.
@@ -40,20 +45,42 @@ void ApplyPad(bool left, bool right, bool up, bool down, JoystickState& state) {
 
 }  // namespace
 
-void SdlJoystick::OpenFirst() {
-  if (joystick_) return;
-  const int count = SDL_NumJoysticks();
-  for (int index = 0; index < count; ++index) {
-    if (SDL_IsGameController(index)) {
-      controller_ = SDL_GameControllerOpen(index);
-      if (controller_) joystick_ = SDL_GameControllerGetJoystick(controller_);
-    }
-    if (!joystick_) joystick_ = SDL_JoystickOpen(index);
-    if (joystick_) {
-      instance_ = SDL_JoystickInstanceID(joystick_);
-      return;
-    }
+std::vector<std::string> ControllerMappingFiles(const char* xdgDataHome, const char* home) {
+  constexpr const char* kFileName = "gamecontrollerdb.txt";
+  std::vector<std::string> files{kFileName};
+  // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules ask.
+  std::string dataHome;
+  if (xdgDataHome && xdgDataHome[0] == '/') {
+    dataHome = xdgDataHome;
+  } else if (home && *home) {
+    dataHome = std::string(home) + "/.local/share";
   }
+  if (!dataHome.empty()) files.push_back(dataHome + "/brakkon/" + kFileName);
+  return files;
+}
+
+int AddControllerMappings(const std::vector<std::string>& files) {
+  int added = 0;
+  for (const std::string& file : files) {
+    // A missing or unreadable file adds nothing: the mappings are optional.
+    const int count = SDL_GameControllerAddMappingsFromFile(file.c_str());
+    if (count > 0) added += count;
+  }
+  return added;
+}
+
+void SdlJoystick::OpenFirst() {
+  const int count = SDL_NumJoysticks();
+  for (int index = 0; index < count && !joystick_; ++index) Open(index);
+}
+
+void SdlJoystick::Open(int index) {
+  if (SDL_IsGameController(index)) {
+    controller_ = SDL_GameControllerOpen(index);
+    if (controller_) joystick_ = SDL_GameControllerGetJoystick(controller_);
+  }
+  if (!joystick_) joystick_ = SDL_JoystickOpen(index);
+  if (joystick_) instance_ = SDL_JoystickInstanceID(joystick_);
 }
 
 void SdlJoystick::Close() {
@@ -103,8 +130,8 @@ void SdlJoystick::ReadController(JoystickState& state) {
   const int left = SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
   const int right = SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
   state.z = std::clamp(left - right, JoystickState::kAxisMin, JoystickState::kAxisMax);
-  for (std::size_t i = 0; i < std::size(kButtonOrder); ++i)
-    state.buttons[i] = SDL_GameControllerGetButton(controller_, kButtonOrder[i]) != 0;
+  for (const ButtonSlot& slot : kButtonSlots)
+    state.buttons[slot.index] = SDL_GameControllerGetButton(controller_, slot.button) != 0;
   ApplyPad(SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_LEFT) != 0,
            SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) != 0,
            SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_UP) != 0,

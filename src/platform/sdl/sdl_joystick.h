@@ -4,9 +4,21 @@
 
 #include <SDL.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 
 namespace brakkon::platform {
+
+// The controller mapping files, in the order they are added (a later mapping of
+// the same device wins; SDL_GAMECONTROLLERCONFIG beats both): gamecontrollerdb.txt
+// in the working directory, then in $XDG_DATA_HOME/brakkon (else
+// $HOME/.local/share/brakkon). Either variable may be null.
+std::vector<std::string> ControllerMappingFiles(const char* xdgDataHome, const char* home);
+// Adds SDL's mappings from each of `files` that can be read; returns how many it added.
+// Call after the controller subsystem starts and before devices are opened.
+int AddControllerMappings(const std::vector<std::string>& files);
 
 class SdlJoystick {
  public:
@@ -23,6 +35,7 @@ class SdlJoystick {
   bool Read(JoystickState& state);
 
  private:
+  void Open(int deviceIndex);
   void Close();
   void ReadController(JoystickState& state);
   void ReadJoystick(JoystickState& state);

@@ -125,7 +125,10 @@ SdlPlatform::SdlPlatform() {
   }
   parts_ = std::make_unique<Parts>();
   // Without controller support the game still runs, on the keyboard alone.
-  if (sdlStarted_ && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) parts_->input.OpenJoystick();
+  if (sdlStarted_ && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+    AddControllerMappings(ControllerMappingFiles(SDL_getenv("XDG_DATA_HOME"), SDL_getenv("HOME")));
+    parts_->input.OpenJoystick();
+  }
 }
 
 SdlPlatform::~SdlPlatform() {
