@@ -103,18 +103,25 @@ void CarRestore(shell::TMForm& form) {
 bool GameOverCheck(shell::TMForm& form) {
   RaceState& race = form.Race;
   if (race.Lives != 0) return false;
-  form.PlaySound("GameOver", false);
-  // A time-over message still up gives way, so no caption outlives the race.
-  Free(race.MessageCaption);
-  race.MessageCaption =
-      new screens::TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, "GameOverNB");
-  race.MessageCaption->X = 200;
-  race.MessageCaption->Y = 220;
-  race.MessageCaption->SetZ(6);
+  ShowRaceMessage(form, "GameOverNB");
   race.GameOverPending = true;
   race.GameOverTimer = kMessageMs;
   race.RaceRunning = false;
   return true;
+}
+
+void ShowRaceMessage(shell::TMForm& form, std::string_view image) {
+  RaceState& race = form.Race;
+  form.PlaySound("GameOver", false);
+  Free(race.MessageCaption);
+  race.MessageCaption = new screens::TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, image);
+  race.MessageCaption->X = 200;
+  race.MessageCaption->Y = 220;
+  race.MessageCaption->SetZ(6);
+}
+
+void FreeRaceMessage(shell::TMForm& form) {
+  Free(form.Race.MessageCaption);
 }
 
 void RaceTeardown(shell::TMForm& form) {

@@ -28,6 +28,10 @@ void TrackCrashBlast(shell::TMForm& form);
 void CarRestore(shell::TMForm& form);
 // True (and the game-over message started) when no life is left.
 bool GameOverCheck(shell::TMForm& form);
+// Plays "GameOver" and shows the message picture `image` over the road, in
+// place of any message still up, so no caption outlives the race.
+void ShowRaceMessage(shell::TMForm& form, std::string_view image);
+void FreeRaceMessage(shell::TMForm& form);
 // Frees every race sprite, stops the race's sounds and the timer.
 void RaceTeardown(shell::TMForm& form);
 // Teardown, then the name entry when the score qualifies, else the main menu.

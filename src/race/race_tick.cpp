@@ -67,20 +67,9 @@ void DrawHud(shell::TMForm& form) {
   DrawBonusPanel(form);
 }
 
-void FreeMessage(RaceState& race) {
-  delete race.MessageCaption;
-  race.MessageCaption = nullptr;
-}
-
 void ShowTimeOver(shell::TMForm& form) {
   RaceState& race = form.Race;
-  form.PlaySound("GameOver", false);
-  FreeMessage(race);
-  race.MessageCaption =
-      new screens::TCaptionSprite(&form.MDXSpriteEngine.Engine(), form, "TimeIsOverNB");
-  race.MessageCaption->X = 200;
-  race.MessageCaption->Y = 220;
-  race.MessageCaption->SetZ(6);
+  ShowRaceMessage(form, "TimeIsOverNB");
   race.TimeOverPending = true;
   race.TimeOverTimer = kMessageMs;
   race.RaceRunning = false;
@@ -328,7 +317,7 @@ void RaceTick(shell::TMForm& form, int moveAmount) {
       form.EndFrame();
     } else {
       race.TimeOverPending = false;
-      FreeMessage(race);
+      FreeRaceMessage(form);
       if (race.Lives < 1) {
         EndRace(form);
         return;
@@ -351,7 +340,7 @@ void RaceTick(shell::TMForm& form, int moveAmount) {
       race.RaceRunning = false;
       form.EndFrame();
     } else {
-      FreeMessage(race);
+      FreeRaceMessage(form);
       EndRace(form);
       return;
     }

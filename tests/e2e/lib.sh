@@ -86,6 +86,26 @@ write_saves() {
   for _ in $(seq 10); do printf '\r\n%s\r\n0\r\n0\r\n' "$score" >>"$folder/hs"; done
 }
 
+# A key held long enough for one tick to see it, then released.
+press() {
+  xdotool keydown "$1"
+  sleep 0.15
+  xdotool keyup "$1"
+  sleep 0.25
+}
+
+# Waits until two screenshots of $window 0.3 s apart are equal (a menu has slid in).
+wait_settled() {
+  for _ in $(seq 60); do
+    import -window "$window" "$work/still-a.png"
+    sleep 0.3
+    import -window "$window" "$work/still-b.png"
+    [[ $("$convert" "$work/still-a.png" "$work/still-b.png" -compose difference -composite \
+      -format '%[fx:maxima]' info:) == 0 ]] && return 0
+  done
+  fail "the window did not stand still"
+}
+
 geometry() {  # x y width height of window $1
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'

@@ -13,28 +13,9 @@ scored=$(realpath "${BRAKKON_SCORED:?BRAKKON_SCORED must name brakkon-scored}")
 server_pid=""
 trap 'stop "$server_pid"; cleanup' EXIT
 
-press() {
-  xdotool keydown "$1"
-  sleep 0.15
-  xdotool keyup "$1"
-  sleep 0.25
-}
-
 shot() {  # shot <name>: the window's picture now, as <name>.png
   import -window "$window" "$work/$1.png"
   echo "screenshot $work/$1.png"
-}
-
-# Waits until two screenshots 0.3 s apart are equal: the menu has slid in.
-wait_still() {
-  for _ in $(seq 60); do
-    import -window "$window" "$work/still-a.png"
-    sleep 0.3
-    import -window "$window" "$work/still-b.png"
-    [[ $("$convert" "$work/still-a.png" "$work/still-b.png" -compose difference -composite \
-      -format '%[fx:maxima]' info:) == 0 ]] && return 0
-  done
-  fail "the window did not stand still"
 }
 
 # The table page as the server serves it.
@@ -76,12 +57,12 @@ game_pid=$!
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Brakkon$' | head -n1) || true
 [[ -n $window ]] || fail "no window named Brakkon within 15 s; game log: $(cat "$work/game.log")"
 xdotool windowactivate --sync "$window"
-wait_still
+wait_settled
 
 # A race ended at once by the finish question: the name entry.
 race_to_name_entry() {
   press Return  # Start Game
-  wait_still
+  wait_settled
   press Return  # the first car
   sleep 3.5     # the level banner holds the keys off for 2 s
   press Escape
@@ -96,7 +77,7 @@ xdotool type --delay 120 TESTER
 press Return
 shot send-prompt
 press Return  # OK
-wait_still    # the menu slides in and opens its high-score screen
+wait_settled    # the menu slides in and opens its high-score screen
 shot after-send
 
 page=""
@@ -123,7 +104,7 @@ server_pid=""
 press Escape
 press Up
 press Up
-wait_still
+wait_settled
 race_to_name_entry
 press Return
 press Return  # OK

@@ -14,14 +14,6 @@ readonly kPromptText=100x50+280+240 # "FINISH" of the finish question starts at 
 readonly kMinBigText=200            # pixels of the big font's cream body in such a region
 readonly kMinRoadChange=3000        # pixels that change when the road scrolls a few px
 
-# A held key long enough for one tick to see it.
-press() {
-  xdotool keydown "$1"
-  sleep 0.15
-  xdotool keyup "$1"
-  sleep 0.25
-}
-
 shot() {  # shot <name>: the window's picture now, as <name>.png
   import -window "$window" "$work/$1.png"
 }

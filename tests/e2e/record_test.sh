@@ -10,25 +10,6 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 replay=$(realpath "${BRAKKON_REPLAY:?BRAKKON_REPLAY must name brakkon-replay}")
 
-press() {
-  xdotool keydown "$1"
-  sleep 0.15
-  xdotool keyup "$1"
-  sleep 0.25
-}
-
-# Waits until two screenshots 0.3 s apart are equal.
-wait_still() {
-  for _ in $(seq 60); do
-    import -window "$window" "$work/still-a.png"
-    sleep 0.3
-    import -window "$window" "$work/still-b.png"
-    [[ $("$convert" "$work/still-a.png" "$work/still-b.png" -compose difference -composite \
-      -format '%[fx:maxima]' info:) == 0 ]] && return 0
-  done
-  fail "the window did not stand still"
-}
-
 mkdir -p "$work/game/Data"
 cp -r "$data/Res" "$data/Music" "$work/game/Data/" || fail "no baked data in $data"
 # Every score beats this table, so the race ends in the name entry and its
@@ -41,10 +22,10 @@ game_pid=$!
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^Brakkon$' | head -n1) || true
 [[ -n $window ]] || fail "no window named Brakkon within 15 s; game log: $(cat "$work/game.log")"
 xdotool windowactivate --sync "$window"
-wait_still
+wait_settled
 
 press Return  # Start Game
-wait_still
+wait_settled
 press Return  # the first car
 sleep 3
 # Drive: accelerate, weave, fire now and then.
@@ -64,7 +45,7 @@ xdotool type --delay 120 REC
 press Return
 press Right  # Cancel
 press Return
-wait_still
+wait_settled
 press Escape
 press Down
 press Down
