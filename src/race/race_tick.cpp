@@ -216,47 +216,43 @@ void FreeRoadObjects(shell::TMForm& form) {
 
 namespace {
 
-// A held race also silences the gun; the trigger, if still held, starts it
-// again on the first running tick.
-void HoldGun(shell::TMForm& form) {
+// Pause and the finish question hold the race alike: music and engine stop, and
+// the gun falls silent (a trigger still held starts it again on the first
+// running tick). `keyPrev` and `held` are the key's edge latch and the hold's flag.
+void HoldRace(shell::TMForm& form, bool& keyPrev, bool& held) {
+  form.StopMusic();
+  form.StopSound("Engine");
   form.StopSound("Shot");
   if (form.Race.GunActive && form.Race.BonusFire != nullptr) form.Race.BonusFire->Visible = false;
+  form.Race.RaceRunning = false;
+  keyPrev = true;
+  held = true;
+}
+
+void ReleaseRace(shell::TMForm& form, bool& keyPrev, bool& held) {
+  form.StartMusic();
+  form.PlaySound("Engine", false);
+  form.Race.RaceRunning = true;
+  keyPrev = false;
+  held = false;
 }
 
 }  // namespace
 
 void PauseRace(shell::TMForm& form) {
-  form.StopMusic();
-  form.StopSound("Engine");
-  HoldGun(form);
-  form.Race.RaceRunning = false;
-  form.Race.PausePrev = true;
-  form.Race.Paused = true;
+  HoldRace(form, form.Race.PausePrev, form.Race.Paused);
 }
 
 void ResumeRace(shell::TMForm& form) {
-  form.StartMusic();
-  form.PlaySound("Engine", false);
-  form.Race.RaceRunning = true;
-  form.Race.PausePrev = false;
-  form.Race.Paused = false;
+  ReleaseRace(form, form.Race.PausePrev, form.Race.Paused);
 }
 
 void OpenFinishPrompt(shell::TMForm& form) {
-  form.StopMusic();
-  form.StopSound("Engine");
-  HoldGun(form);
-  form.Race.RaceRunning = false;
-  form.Race.EscPrev = true;
-  form.Race.FinishPrompt = true;
+  HoldRace(form, form.Race.EscPrev, form.Race.FinishPrompt);
 }
 
 void CloseFinishPrompt(shell::TMForm& form) {
-  form.StartMusic();
-  form.PlaySound("Engine", false);
-  form.Race.RaceRunning = true;
-  form.Race.EscPrev = false;
-  form.Race.FinishPrompt = false;
+  ReleaseRace(form, form.Race.EscPrev, form.Race.FinishPrompt);
 }
 
 // Once EndRace has run, the race's sprites are gone: every path that calls it

@@ -6,16 +6,7 @@ namespace {
 
 namespace vk = platform::vk;
 
-class PlayerCarTest : public RaceFixture {
- protected:
-  // Level 1 running on an empty road that stays empty.
-  void StartEmptyRoad(int carModel = 1) {
-    StartRace(carModel);
-    SkipBanner();
-    StopSpawning();
-    ClearRoad();
-  }
-};
+class PlayerCarTest : public RaceFixture {};
 
 TEST_F(PlayerCarTest, AcceleratingStopsAtTheFirstStepNotBelowTopSpeed) {
   StartEmptyRoad();

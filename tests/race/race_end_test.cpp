@@ -10,12 +10,6 @@ namespace vk = platform::vk;
 
 class RaceEndTest : public RaceFixture {
  protected:
-  void StartEmptyRoad() {
-    StartRace();
-    SkipBanner();
-    StopSpawning();
-    ClearRoad();
-  }
   void CrashIntoWall() {
     race().ScrollSpeed = 15;
     PlaceObject(2, car().X, car().Y);
@@ -89,14 +83,7 @@ TEST_F(RaceEndTest, ANewRaceStartsCleanAfterTheLastOne) {
   ASSERT_EQ(shell().GameState, TGameState::MainMenu);
   EXPECT_EQ(shell().ScrollBackground->X, 0);
   EXPECT_EQ(shell().ScrollBackground->Y, 0);
-  TickUntil([&] { return shell().GameState == TGameState::HighScores; }, 200);
-  Type("\x1b");
-  Ticks(2);
-  ASSERT_EQ(shell().GameState, TGameState::MainMenu);
-  shell().ActiveButton = 1;
-  Type("\r");
-  Ticks(1);
-  ASSERT_EQ(shell().GameState, TGameState::CarSelect);
+  ASSERT_NO_FATAL_FAILURE(BackToCarSelect());
   Type("\r");
   Ticks(1);
   ASSERT_EQ(shell().GameState, TGameState::Race);

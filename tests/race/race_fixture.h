@@ -27,6 +27,25 @@ class RaceFixture : public GameFixture {
     shell().ActiveButton = 6 + carModel;
     form().MDXDrawClick(0, 0);
   }
+  // Level 1 running on an empty road that stays empty.
+  void StartEmptyRoad(int carModel = 1) {
+    StartRace(carModel);
+    SkipBanner();
+    StopSpawning();
+    ClearRoad();
+  }
+  // After a race: waits for the high-score screen the menu opens, leaves it by
+  // Esc and opens the car selection from the main menu's Start entry.
+  void BackToCarSelect() {
+    TickUntil([&] { return shell().GameState == shell::TGameState::HighScores; }, 200);
+    Type("\x1b");
+    Ticks(2);
+    ASSERT_EQ(shell().GameState, shell::TGameState::MainMenu);
+    shell().ActiveButton = 1;
+    Type("\r");
+    Ticks(1);
+    ASSERT_EQ(shell().GameState, shell::TGameState::CarSelect);
+  }
   // Ticks until the level banner is over and the race runs.
   void SkipBanner() {
     for (int i = 0; i < 100 && !race().RaceRunning; ++i) Ticks(1);

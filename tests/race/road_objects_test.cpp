@@ -8,12 +8,6 @@ namespace vk = platform::vk;
 
 class RoadObjectsTest : public RaceFixture {
  protected:
-  void StartEmptyRoad() {
-    StartRace();
-    SkipBanner();
-    StopSpawning();
-    ClearRoad();
-  }
   // An object of `kind` right on the car, met in the next move pass.
   race::TWallSprite& OnTheCar(int kind) { return PlaceObject(kind, car().X, car().Y); }
   int Occupied() {

@@ -199,14 +199,7 @@ TEST_F(RaceRecorderTest, EachRaceGetsItsOwnFileAndAnUnfinishedOneStopsWhereItWas
   ExpectSameRace(PlayFile(RecordingFile()));
 
   ReleaseKey(vk::kUp);
-  TickUntil([&] { return shell().GameState == TGameState::HighScores; }, 200);
-  Type("\x1b");
-  Ticks(2);
-  ASSERT_EQ(shell().GameState, TGameState::MainMenu);
-  shell().ActiveButton = 1;
-  Type("\r");
-  Ticks(1);
-  ASSERT_EQ(shell().GameState, TGameState::CarSelect);
+  ASSERT_NO_FATAL_FAILURE(BackToCarSelect());
   const std::uint32_t seed = form().Random.SeedValue();
   Type("\r");
   DeliverEvents();
