@@ -1,4 +1,4 @@
-// Decoding of the pictures stored in image archives into 24-bit pixels.
+// Decoding of the pictures stored in image archives into RGB565 pixels.
 #include "engine/picture.h"
 
 #include <fmt/printf.h>
@@ -10,6 +10,7 @@
 
 #include "engine/byte_reader.h"
 #include "engine/errors.h"
+#include "engine/surface.h"
 
 namespace brakkon::engine {
 
@@ -24,6 +25,8 @@ constexpr std::uint32_t kCompressionRgb = 0;
 constexpr std::uint32_t kCompressionRle8 = 1;
 constexpr std::uint32_t kCompressionRle4 = 2;
 constexpr std::uint32_t kCompressionBitFields = 3;
+
+using Colors565 = std::array<std::uint16_t, 256>;
 
 [[noreturn]] void InvalidDib() {
   throw EInvalidGraphic("DIB is invalid");
@@ -151,45 +154,50 @@ std::array<std::uint32_t, 256> ReadColorTable(ByteReader& in, const DibHeader& h
   return table;
 }
 
-void DecodeRow(std::span<const std::uint8_t> row, const DibHeader& h,
-               const std::array<std::uint32_t, 256>& colors, std::uint32_t* out) {
+Colors565 ToRgb565(const std::array<std::uint32_t, 256>& colors) {
+  Colors565 table{};
+  for (std::size_t i = 0; i < colors.size(); ++i) table[i] = Rgb565FromRgb(colors[i]);
+  return table;
+}
+
+void DecodeRow(std::span<const std::uint8_t> row, const DibHeader& h, const Colors565& colors,
+               std::uint16_t* out) {
   const int width = static_cast<int>(h.width);
-  for (int x = 0; x < width; ++x) {
-    std::uint32_t rgb = 0;
-    switch (h.bitCount) {
-      case 1:
-        rgb = colors[(row[x >> 3] >> (7 - (x & 7))) & 1];
-        break;
-      case 4:
-        rgb = colors[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
-        break;
-      case 8:
-        rgb = colors[row[x]];
-        break;
-      case 16:
-        rgb = MaskedRgb(row[2 * x] | (row[2 * x + 1] << 8), h.masks);
-        break;
-      case 24:
-        rgb = (std::uint32_t{row[3 * x + 2]} << 16) | (std::uint32_t{row[3 * x + 1]} << 8) |
-              row[3 * x];
-        break;
-      case 32: {
+  const std::uint8_t* in = row.data();
+  switch (h.bitCount) {
+    case 1:
+      for (int x = 0; x < width; ++x) out[x] = colors[(in[x >> 3] >> (7 - (x & 7))) & 1];
+      break;
+    case 4:
+      for (int x = 0; x < width; ++x) out[x] = colors[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
+      break;
+    case 8:
+      for (int x = 0; x < width; ++x) out[x] = colors[in[x]];
+      break;
+    case 16:
+      for (int x = 0; x < width; ++x)
+        out[x] = Rgb565FromRgb(MaskedRgb(in[2 * x] | (in[2 * x + 1] << 8), h.masks));
+      break;
+    case 24:
+      // Every picture the game ships is 24-bit: this loop is most of the start-up's decoding.
+      for (int x = 0; x < width; ++x, in += 3)
+        out[x] = static_cast<std::uint16_t>(((in[2] >> 3) << 11) | ((in[1] >> 2) << 5) | (in[0] >> 3));
+      break;
+    case 32:
+      for (int x = 0; x < width; ++x) {
         const std::uint32_t pixel =
-            std::uint32_t{row[4 * x]} | (std::uint32_t{row[4 * x + 1]} << 8) |
-            (std::uint32_t{row[4 * x + 2]} << 16) | (std::uint32_t{row[4 * x + 3]} << 24);
-        rgb = MaskedRgb(pixel, h.masks);
-        break;
+            std::uint32_t{in[4 * x]} | (std::uint32_t{in[4 * x + 1]} << 8) |
+            (std::uint32_t{in[4 * x + 2]} << 16) | (std::uint32_t{in[4 * x + 3]} << 24);
+        out[x] = Rgb565FromRgb(MaskedRgb(pixel, h.masks));
       }
-    }
-    out[x] = rgb;
+      break;
   }
 }
 
-RgbImage DecodeUncompressed(ByteReader& in, const DibHeader& h,
-                            const std::array<std::uint32_t, 256>& colors) {
+Rgb565Image DecodeUncompressed(ByteReader& in, const DibHeader& h, const Colors565& colors) {
   const std::int64_t rowBytes = (h.bitCount * h.width + 31) / 32 * 4;
   if (rowBytes * h.height > static_cast<std::int64_t>(in.Remaining())) InvalidDib();
-  RgbImage image(static_cast<int>(h.width), static_cast<int>(h.height));
+  Rgb565Image image(static_cast<int>(h.width), static_cast<int>(h.height));
   for (std::int64_t stored = 0; stored < h.height; ++stored) {
     const std::int64_t y = h.topDown ? stored : h.height - 1 - stored;
     DecodeRow(in.Bytes(static_cast<std::size_t>(rowBytes)), h, colors,
@@ -256,27 +264,35 @@ std::vector<std::uint8_t> DecodeRunLength(std::span<const std::uint8_t> data, co
   return indices;
 }
 
-RgbImage DecodeDib(std::span<const std::uint8_t> data) {
-  if (data.empty()) return RgbImage();
+Rgb565Image DecodeDib(std::span<const std::uint8_t> data) {
+  if (data.empty()) return Rgb565Image();
   ByteReader in(data);
   const DibHeader h = ReadHeader(in);
-  const auto colors = ReadColorTable(in, h);
-  if (h.width == 0 || h.height == 0) return RgbImage();
+  const Colors565 colors = ToRgb565(ReadColorTable(in, h));
+  if (h.width == 0 || h.height == 0) return Rgb565Image();
   if (h.compression == kCompressionRgb || h.compression == kCompressionBitFields) {
     return DecodeUncompressed(in, h, colors);
   }
   if (h.imageSize > in.Remaining()) InvalidDib();
   const std::vector<std::uint8_t> indices = DecodeRunLength(in.Bytes(h.imageSize), h);
-  RgbImage image(static_cast<int>(h.width), static_cast<int>(h.height));
+  Rgb565Image image(static_cast<int>(h.width), static_cast<int>(h.height));
   for (int y = 0; y < image.height; ++y) {
     const std::uint8_t* stored =
         &indices[static_cast<std::size_t>(image.height - 1 - y) * image.width];
-    for (int x = 0; x < image.width; ++x) image.At(x, y) = colors[stored[x]];
+    std::uint16_t* out = &image.pixels[static_cast<std::size_t>(y) * image.width];
+    for (int x = 0; x < image.width; ++x) out[x] = colors[stored[x]];
   }
   return image;
 }
 
 }  // namespace
+
+Rgb565Image::Rgb565Image(int w, int h)
+    : width(w),
+      height(h),
+      // Every pixel is written by the decoder, so the buffer need not be cleared first.
+      pixels(std::make_shared_for_overwrite<std::uint16_t[]>(static_cast<std::size_t>(w) *
+                                                             static_cast<std::size_t>(h))) {}
 
 void TDIB::LoadFromBytes(std::span<const std::uint8_t> data) {
   image_ = DecodeDib(data);
@@ -286,7 +302,7 @@ void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
   ByteReader in(data);
   const std::uint32_t size = in.U32();
   if (size == 0) {
-    image_ = RgbImage();
+    image_ = Rgb565Image();
     return;
   }
   const auto file = in.Bytes(size);

@@ -1,16 +1,29 @@
 // Pictures stored in image archives: device-independent bitmaps (`TDIB`) and
-// bitmap files (`TBitmap`), decoded to 24-bit pixels once when read.
+// bitmap files (`TBitmap`), decoded once when read, straight to the RGB565
+// pixels the game draws with.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
-#include "engine/rgb_image.h"
-
 namespace brakkon::engine {
 
 class ByteReader;
+
+// A decoded picture's pixels. They are the only copy: pattern surfaces show
+// them in place and share their ownership, so a picture replaced while its
+// surfaces live cannot leave them pointing at freed memory.
+struct Rgb565Image {
+  int width = 0;
+  int height = 0;
+  std::shared_ptr<std::uint16_t[]> pixels;  // width * height, top row first
+
+  Rgb565Image() = default;
+  Rgb565Image(int w, int h);
+  std::uint16_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
 
 // A decoded picture. Empty pictures have width and height 0.
 class TGraphic {
@@ -20,10 +33,10 @@ class TGraphic {
   int Width() const { return image_.width; }
   int Height() const { return image_.height; }
   bool Empty() const { return image_.width == 0 || image_.height == 0; }
-  const RgbImage& Image() const { return image_; }
+  const Rgb565Image& Image() const { return image_; }
 
  protected:
-  RgbImage image_;
+  Rgb565Image image_;
 };
 
 // A device-independent bitmap without the file header (header sizes 12 and 40;

@@ -47,12 +47,28 @@ std::uint32_t ColorToRgb(TColor color) {
 }
 
 void TDirectDrawSurface::SetSize(int width, int height) {
+  shared_.reset();
+  view_ = nullptr;
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
+  pitch_ = width_;
   pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
 }
 
+void TDirectDrawSurface::Own() {
+  if (!view_) return;
+  std::vector<std::uint16_t> own(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+  for (int row = 0; row < height_; ++row)
+    std::copy_n(view_ + static_cast<std::size_t>(row) * pitch_, width_,
+                own.begin() + static_cast<std::ptrdiff_t>(row) * width_);
+  pixels_ = std::move(own);
+  shared_.reset();
+  view_ = nullptr;
+  pitch_ = width_;
+}
+
 void TDirectDrawSurface::Fill(std::uint32_t color) {
+  Own();
   const auto pixel = static_cast<std::uint16_t>(color);
   // Every frame starts with a fill; byte-wise it runs at memory speed, which a
   // 16-bit store loop does not reach.
@@ -108,9 +124,13 @@ void TDirectDrawSurface::Draw(int x, int y, TRect sourceRect, const TDirectDrawS
   const int w = static_cast<int>(dr - dl);
   const int h = static_cast<int>(db - dt);
   const std::uint16_t key = source->colorKey_;
+  // A surface drawn onto itself may share a picture: taking the copy first keeps
+  // `source` reading what this copy writes, as an own surface does.
+  Own();
+  const std::uint16_t* sourcePixels = source->Pixels();
   for (int row = 0; row < h; ++row) {
     const int srcY = static_cast<int>(mirrorY ? sb - 1 - row : st + row);
-    const std::uint16_t* src = source->pixels_.data() + static_cast<std::size_t>(srcY) * source->width_;
+    const std::uint16_t* src = sourcePixels + static_cast<std::size_t>(srcY) * source->pitch_;
     std::uint16_t* dst = pixels_.data() + static_cast<std::size_t>(dt + row) * width_ + dl;
     if (!mirrorX) {
       src += sl;
@@ -175,6 +195,7 @@ void TDirectDrawSurface::DrawRotated(int x, int y, int width, int height, TRect 
   const std::int64_t stepA = std::llround(cosA * scaleX * 65536.0);
   const std::int64_t stepB = std::llround(-sinA * scaleY * 65536.0);
   const std::uint16_t key = source->colorKey_;
+  Own();
   for (int dy = minY; dy <= maxY; ++dy) {
     // Pixel centres are sampled, so a quarter turn lands whole pixels exactly
     // and the walk never sits on the picture's edge.
@@ -198,15 +219,29 @@ std::uint16_t TDirectDrawSurface::MatchColor(TColor color) {
 }
 
 void TDirectDrawSurface::LoadPictureRect(const TGraphic& graphic, TRect sourceRect) {
+  const Rgb565Image& image = graphic.Image();
+  const bool inside = sourceRect.Left >= 0 && sourceRect.Top >= 0 &&
+                      sourceRect.Right <= image.width && sourceRect.Bottom <= image.height &&
+                      sourceRect.Width() > 0 && sourceRect.Height() > 0 && image.pixels;
+  if (inside) {
+    pixels_.clear();
+    pixels_.shrink_to_fit();
+    width_ = sourceRect.Width();
+    height_ = sourceRect.Height();
+    pitch_ = image.width;
+    shared_ = image.pixels;
+    view_ = image.pixels.get() + static_cast<std::size_t>(sourceRect.Top) * image.width +
+            sourceRect.Left;
+    return;
+  }
   SetSize(sourceRect.Width(), sourceRect.Height());
-  const RgbImage& image = graphic.Image();
   for (int row = 0; row < height_; ++row) {
     const int sy = sourceRect.Top + row;
     if (sy < 0 || sy >= image.height) continue;
     for (int col = 0; col < width_; ++col) {
       const int sx = sourceRect.Left + col;
       if (sx < 0 || sx >= image.width) continue;
-      SetPixel(col, row, Rgb565FromRgb(image.At(sx, sy)));
+      SetPixel(col, row, image.At(sx, sy));
     }
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/rect.h"
@@ -40,10 +41,18 @@ class TDirectDrawSurface {
   int Width() const { return width_; }
   int Height() const { return height_; }
   TRect ClientRect() const { return TRect{0, 0, width_, height_}; }
-  std::uint16_t* Pixels() { return pixels_.data(); }
-  const std::uint16_t* Pixels() const { return pixels_.data(); }
-  std::uint16_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
-  void SetPixel(int x, int y, std::uint16_t value) { pixels_[static_cast<std::size_t>(y) * width_ + x] = value; }
+  // Row y starts Pitch() pixels after row y - 1: a surface showing part of a
+  // picture steps through the picture's rows.
+  std::uint16_t* Pixels() {
+    Own();
+    return pixels_.data();
+  }
+  const std::uint16_t* Pixels() const { return view_ ? view_ : pixels_.data(); }
+  int Pitch() const { return pitch_; }
+  std::uint16_t Pixel(int x, int y) const { return Pixels()[static_cast<std::size_t>(y) * pitch_ + x]; }
+  void SetPixel(int x, int y, std::uint16_t value) { Pixels()[static_cast<std::size_t>(y) * pitch_ + x] = value; }
+  // True while the surface shows a picture's pixels in place instead of its own.
+  bool SharesPicture() const { return view_ != nullptr; }
 
   // The raw pixel value treated as transparent by copies with Transparent set.
   std::uint16_t TransparentColor() const { return colorKey_; }
@@ -67,15 +76,24 @@ class TDirectDrawSurface {
   // picture loading converts.
   std::uint16_t MatchColor(TColor color);
 
-  // Resizes to the rectangle and copies that part of the picture, converted to RGB565.
+  // Resizes to the rectangle and shows that part of the picture. A rectangle
+  // inside the picture shares its pixels (the game's pictures are held once);
+  // one reaching outside gets its own copy, black where the picture ends.
+  // Drawing onto a shared surface first gives it its own copy.
   void LoadPictureRect(const TGraphic& graphic, TRect sourceRect);
 
   TCanvas& Canvas() { return canvas_; }
 
  private:
+  // A surface sharing a picture takes its own copy before it is written.
+  void Own();
+
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint16_t> pixels_;
+  int pitch_ = 0;
+  std::vector<std::uint16_t> pixels_;  // own pixels; empty while sharing a picture
+  std::shared_ptr<const std::uint16_t[]> shared_;  // keeps a shared picture's pixels alive
+  const std::uint16_t* view_ = nullptr;            // the shared rectangle's first pixel
   std::uint16_t colorKey_ = 0;
   TCanvas canvas_;
 };

@@ -249,6 +249,9 @@ class IPlatform {
   virtual IHttp& Http() = 0;
   // The value of the environment variable `name`; empty when it is not set.
   virtual std::string Environment(const std::string& name) = 0;
+  // A start-up phase has ended. The SDL platform reports each with its time when
+  // asked to (BRAKKON_TIMINGS=1), so slow starts can be traced to their phase.
+  virtual void StartupPhase(const char* /*phase*/) {}
 };
 
 }  // namespace brakkon::platform

@@ -1,13 +1,19 @@
 // The options file: three switches, the country and the high-score check line.
 #include "records/game_options.h"
 
+#include <utility>
+
 #include "records/save_text.h"
 
 namespace brakkon::records {
 
 void LoadOptions(TGameOptions& options, std::string& storedCheck,
                  const std::filesystem::path& file) {
-  SaveTextReader reader(ReadSaveFile(file));
+  ReadOptions(options, storedCheck, ReadSaveFile(file));
+}
+
+void ReadOptions(TGameOptions& options, std::string& storedCheck, std::string text) {
+  SaveTextReader reader(std::move(text));
   const auto flag = [&reader] { return reader.ReadNumber().value_or(0) != 0; };
   options.FullScreen = flag();
   options.Music = flag();

@@ -22,6 +22,8 @@ inline constexpr const char* kOptionsFile = "Data/Save/options";
 // as false and empty; a setting line that is not an integer reads as false.
 void LoadOptions(TGameOptions& options, std::string& storedCheck,
                  const std::filesystem::path& file = kOptionsFile);
+// The same from the bytes of an options file, as LoadOptions reads them.
+void ReadOptions(TGameOptions& options, std::string& storedCheck, std::string text);
 
 // Writes the five CR LF lines, the last the check string of `table` as it is now,
 // creating the folder when missing. False when it could not be written; the old file

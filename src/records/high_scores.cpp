@@ -15,7 +15,11 @@ void ResetHighScores(THighScoreTable& table) {
 }
 
 void LoadHighScores(THighScoreTable& table, const std::filesystem::path& file) {
-  SaveTextReader reader(ReadSaveFile(file));
+  ReadHighScores(table, ReadSaveFile(file));
+}
+
+void ReadHighScores(THighScoreTable& table, std::string text) {
+  SaveTextReader reader(std::move(text));
   bool damaged = false;
   const auto number = [&reader, &damaged] {
     const auto value = reader.ReadNumber();

@@ -25,6 +25,8 @@ void ResetHighScores(THighScoreTable& table);
 // Reads slots 1 to 10 from `file`. A missing file or missing lines read as empty
 // names and zeros; a number line that is not an integer gives the default table.
 void LoadHighScores(THighScoreTable& table, const std::filesystem::path& file = kHighScoreFile);
+// The same from the bytes of a high-score file, as LoadHighScores reads them.
+void ReadHighScores(THighScoreTable& table, std::string text);
 
 // Writes slots 1 to 10 as 40 CR LF lines, creating the folder when missing. False
 // when it could not be written; the old file is then left whole. Callers ignore the

@@ -53,9 +53,12 @@ TMForm::~TMForm() {
 void TMForm::FormCreate() {
   MDXImageList.Items().LoadArchive("Data/Res/Res1.dxg");
   MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
+  platform_.StartupPhase("archives");
   MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
+  platform_.StartupPhase("sounds");
   Random.Seed(platform_.Clock().RandomSeed());
   records::LoadRecords(Records);
+  platform_.StartupPhase("saves");
   // The options screen shows the mode the run is in, so the option holds it while the run lasts.
   if (displayOverride_) {
     savedFullScreen_ = Records.Options.FullScreen;
@@ -64,6 +67,7 @@ void TMForm::FormCreate() {
   const std::string host = platform_.Environment(records::kScoreHostVariable);
   if (!host.empty()) Records.ScoreHost = host;
   ApplyDisplayMode();
+  platform_.StartupPhase("display");
   FontAdvances = screens::PrepareFontTables();
   Shell.ScrollBackground =
       new screens::TScrollBackground(&MDXSpriteEngine.Engine(), *this, "MainMenuBackground");
@@ -131,6 +135,10 @@ void TMForm::BeginFrame(int moveAmount, bool doMove) {
 void TMForm::EndFrame() {
   MDXDraw.Surface().Canvas().Release();
   MDXDraw.Flip();
+  if (!firstFrameShown_) {
+    firstFrameShown_ = true;
+    platform_.StartupPhase("first frame");
+  }
 }
 
 void TMForm::ShowError(const std::exception& error) {

@@ -124,6 +124,7 @@ class TMForm {
   platform::IPlatform& platform_;
   bool terminated_ = false;
   bool startedUp_ = false;  // FormCreate ran to its end
+  bool firstFrameShown_ = false;
   bool shutDownDone_ = false;
   bool destroyed_ = false;
   bool haveSavedPlacement_ = false;

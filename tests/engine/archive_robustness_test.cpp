@@ -125,8 +125,8 @@ TEST(ArchiveRobustness, TheRealArchiveLoads) {
   collection.LoadArchiveBytes(RealArchive());
   ASSERT_EQ(collection.Count(), 2);
   EXPECT_EQ(collection.ItemByName("Strip").PatternCount(), 3);
-  const RgbImage& runs = collection.ItemByName("Runs").Picture().Graphic()->Image();
-  EXPECT_EQ(runs.At(0, 3), 0xFFFFFFu) << "the first run fills the bottom row";
+  const Rgb565Image& runs = collection.ItemByName("Runs").Picture().Graphic()->Image();
+  EXPECT_EQ(runs.At(0, 3), 0xFFFFu) << "the first run fills the bottom row";
   EXPECT_EQ(runs.At(0, 2), 0u);
 }
 

@@ -8,11 +8,25 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/surface.h"
 
 namespace brakkon::engine {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// What a picture of these 24-bit colours holds once decoded to the game's RGB565.
+std::vector<std::uint16_t> As565(const std::vector<std::uint32_t>& rgb) {
+  std::vector<std::uint16_t> out;
+  for (const std::uint32_t c : rgb) out.push_back(Rgb565FromRgb(c));
+  return out;
+}
+
+std::vector<std::uint16_t> PixelsOf(const TGraphic& graphic) {
+  const Rgb565Image& image = graphic.Image();
+  if (!image.pixels) return {};
+  return {image.pixels.get(), image.pixels.get() + static_cast<std::size_t>(image.width) * image.height};
+}
 
 constexpr std::uint32_t K = 0x000000;
 constexpr std::uint32_t R = 0xFF0000;
@@ -191,7 +205,7 @@ TEST(DIB, DecodesEveryFormatToTheRightColours) {
     dib.LoadFromBytes(c.data);
     ASSERT_EQ(dib.Width(), c.width);
     ASSERT_EQ(dib.Height(), c.height);
-    EXPECT_EQ(dib.Image().pixels, c.pixels);
+    EXPECT_EQ(PixelsOf(dib), As565(c.pixels));
   }
 }
 
@@ -264,7 +278,7 @@ Bytes BitmapFile(const Bytes& dib) {
 TEST(Bitmap, ReadsTheFileAfterItsByteCount) {
   TBitmap bitmap;
   bitmap.LoadFromBytes(BitmapFile(kRgb24BottomUp));
-  EXPECT_EQ(bitmap.Image().pixels, (std::vector<std::uint32_t>{R, G, B, W}));
+  EXPECT_EQ(PixelsOf(bitmap), As565({R, G, B, W}));
 
   bitmap.LoadFromBytes(Bytes{0, 0, 0, 0});
   EXPECT_TRUE(bitmap.Empty());
@@ -296,7 +310,7 @@ TEST(Picture, ReadDataPicksTheClassByExactName) {
   picture.ReadData(PictureData("TBitmap", BitmapFile(kRgb24BottomUp)));
   ASSERT_NE(picture.Graphic(), nullptr);
   EXPECT_STREQ(picture.Graphic()->ClassName(), "TBitmap");
-  EXPECT_EQ(picture.Graphic()->Image().pixels, (std::vector<std::uint32_t>{R, G, B, W}));
+  EXPECT_EQ(PixelsOf(*picture.Graphic()), As565({R, G, B, W}));
 
   for (const char* unknown : {"tdib", "TMetafile", "TIcon", "TPngImage"}) {
     picture.ReadData(PictureData("TDIB", kRgb24BottomUp));

@@ -6,6 +6,7 @@
 
 #include "engine/dxdraw.h"
 #include "engine/picture_collection.h"
+#include "engine/rgb_image.h"
 #include "engine/sprite.h"
 #include "engine/sprite_engine.h"
 #include "platform/headless/headless_platform.h"
@@ -15,7 +16,10 @@ namespace {
 
 class TTestGraphic : public TGraphic {
  public:
-  explicit TTestGraphic(RgbImage image) { image_ = std::move(image); }
+  explicit TTestGraphic(const RgbImage& image) : TGraphic() {
+    image_ = Rgb565Image(image.width, image.height);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) image_.pixels[i] = Rgb565FromRgb(image.pixels[i]);
+  }
   const char* ClassName() const override { return "TTestGraphic"; }
 };
 
@@ -33,7 +37,7 @@ class SpriteDrawingTest : public ::testing::Test {
 
   TPictureCollectionItem& AddImage(RgbImage picture, int patternWidth = 0, int patternHeight = 0) {
     TPictureCollectionItem& item = images.Items().Add();
-    item.Picture().SetGraphic(std::make_unique<TTestGraphic>(std::move(picture)));
+    item.Picture().SetGraphic(std::make_unique<TTestGraphic>(picture));
     item.PatternWidth = patternWidth;
     item.PatternHeight = patternHeight;
     return item;

@@ -50,11 +50,11 @@ TEST_F(BitmapTextTest, GlyphsLandAtThePenOnTopOfTheSprites) {
   form().EndFrame();
   const auto& font = form().MDXImageList.Items().ItemByName("Font_big");
   // Pattern 40 ('W') of the strip, copied with its colour key at (200, 300).
-  const engine::RgbImage& strip = font.Picture().Graphic()->Image();
+  const engine::Rgb565Image& strip = font.Picture().Graphic()->Image();
   int inked = 0;
   for (int y = 0; y < font.Height(); ++y) {
     for (int x = 0; x < font.Width(); ++x) {
-      const std::uint16_t glyph = engine::Rgb565FromRgb(strip.At(40 * 40 + x, y));
+      const std::uint16_t glyph = strip.At(40 * 40 + x, y);
       if (glyph == 0) continue;
       ++inked;
       ASSERT_EQ(platform.video.FramePixel(200 + x, 300 + y), glyph) << x << "," << y;

@@ -39,7 +39,7 @@ class ShellFixture : public ::testing::Test {
   // The menu background's own colour at (x, y), as the display shows it.
   static std::uint16_t BackgroundAt(TMForm& form, int x, int y) {
     const auto& item = form.MDXImageList.Items().ItemByName("MainMenuBackground");
-    return engine::Rgb565FromRgb(item.Picture().Graphic()->Image().At(x, y));
+    return item.Picture().Graphic()->Image().At(x, y);
   }
   // Lets `ms` of simulated time pass through the message loop.
   static void Run(TMForm& form, platform::HeadlessPlatform& p, std::uint32_t ms) {

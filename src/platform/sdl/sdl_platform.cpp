@@ -3,9 +3,12 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <exception>
 #include <random>
 #include <filesystem>
@@ -100,6 +103,24 @@ bool UsableVideoDriver() {
   return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
 }
 
+// Milliseconds since the kernel started this process, dynamic linking and all;
+// the kernel counts the start in clock ticks (10 ms), so this may read up to a
+// tick long.
+double MillisecondsSinceProcessStart() {
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double nowMs = static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+  std::ifstream stat("/proc/self/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // Field 22; the command name in field 2 may hold spaces, so count after its ')'.
+  std::size_t at = text.rfind(')');
+  if (at == std::string::npos) return 0;
+  for (int field = 2; field < 22 && at != std::string::npos; ++field) at = text.find(' ', at + 1);
+  if (at == std::string::npos) return 0;
+  const double startTicks = std::strtod(text.c_str() + at + 1, nullptr);
+  return nowMs - startTicks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 }  // namespace
 
 struct SdlPlatform::Parts {
@@ -114,6 +135,9 @@ struct SdlPlatform::Parts {
 };
 
 SdlPlatform::SdlPlatform() {
+  const char* timings = SDL_getenv("BRAKKON_TIMINGS");
+  reportTimings_ = timings && *timings && SDL_strcmp(timings, "0") != 0;
+  StartupPhase("program");
   // Windows-like double clicks: the second press must land close to the first.
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "1");
@@ -129,6 +153,7 @@ SdlPlatform::SdlPlatform() {
     AddControllerMappings(ControllerMappingFiles(SDL_getenv("XDG_DATA_HOME"), SDL_getenv("HOME")));
     parts_->input.OpenJoystick();
   }
+  StartupPhase("sdl");
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -160,6 +185,19 @@ IModulePlayer& SdlPlatform::Music() {
 IHttp& SdlPlatform::Http() {
   return parts_->http;
 }
+void SdlPlatform::StartupPhase(const char* phase) {
+  if (!reportTimings_) return;
+  const double ms = MillisecondsSinceProcessStart();
+  timespec wall{};
+  clock_gettime(CLOCK_REALTIME, &wall);
+  // The wall clock lets a caller that noted the time before starting the game
+  // measure the whole start more finely than the kernel's ticks allow.
+  std::fprintf(stderr, "brakkon: timings: %-12s %7.1f ms  (+%6.1f)  wall %lld.%06ld\n", phase, ms,
+               ms - lastPhaseMs_, static_cast<long long>(wall.tv_sec), wall.tv_nsec / 1000);
+  std::fflush(stderr);
+  lastPhaseMs_ = ms;
+}
+
 std::string SdlPlatform::Environment(const std::string& name) {
   const char* value = SDL_getenv(name.c_str());
   return value != nullptr ? value : "";

@@ -31,11 +31,14 @@ class SdlPlatform final : public IPlatform {
   IModulePlayer& Music() override;
   IHttp& Http() override;
   std::string Environment(const std::string& name) override;
+  void StartupPhase(const char* phase) override;
 
  private:
   struct Parts;
   std::string error_;
   bool sdlStarted_ = false;
+  bool reportTimings_ = false;
+  double lastPhaseMs_ = 0;
   std::unique_ptr<Parts> parts_;
 };
 

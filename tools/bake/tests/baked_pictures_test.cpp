@@ -138,11 +138,16 @@ const Expected kRaceArchive[] = {
 };
 
 // A pixel that vanishes in 16-bit colour under the key.
-bool IsKey(std::uint32_t p) {
-  return ((p >> 16) & 0xFF) < 8 && ((p >> 8) & 0xFF) < 4 && (p & 0xFF) < 8;
+// Black, as the game's RGB565 pixels hold it: every channel below one step.
+bool IsKey(std::uint16_t p) {
+  return p == 0;
 }
 
-const RgbImage& ImageOf(TPictureCollectionItem& item) {
+std::size_t PixelCount(const Rgb565Image& image) {
+  return static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+}
+
+const Rgb565Image& ImageOf(TPictureCollectionItem& item) {
   return item.Picture().Graphic()->Image();
 }
 
@@ -176,13 +181,13 @@ TEST_P(BakedArchive, HoldsEveryPictureTheGameLooksUp) {
     EXPECT_EQ(item->Transparent, e.keyed);
     EXPECT_EQ(item->TransparentColor(), 0u);
     // Every picture but the deliberately invisible caption shows something.
-    const RgbImage& image = ImageOf(*item);
+    const Rgb565Image& image = ImageOf(*item);
     int visible = 0;
-    for (std::uint32_t p : image.pixels) visible += IsKey(p) ? 0 : 1;
+    for (std::size_t i = 0; i < PixelCount(image); ++i) visible += IsKey(image.pixels[i]) ? 0 : 1;
     if (std::string(e.name) == "NullCaption") {
       EXPECT_EQ(visible, 0);
     } else {
-      EXPECT_GT(visible, static_cast<int>(image.pixels.size()) / 20);
+      EXPECT_GT(visible, static_cast<int>(PixelCount(image)) / 20);
     }
   }
 }
@@ -200,7 +205,7 @@ TEST(BakedArchive, EveryPatternOfAnimatedPicturesHasInk) {
   for (const Expected& e : kRaceArchive) {
     if (e.patterns < 2) continue;
     SCOPED_TRACE(e.name);
-    const RgbImage& image = ImageOf(archive.ItemByName(e.name));
+    const Rgb565Image& image = ImageOf(archive.ItemByName(e.name));
     for (int k = 0; k < e.patterns; ++k) {
       int visible = 0;
       for (int y = 0; y < e.patternHeight; ++y) {
@@ -239,7 +244,7 @@ TEST(BakedFonts, GlyphInkEndsAtTheAdvanceAndStaysInItsRows) {
   archive.LoadArchive(kDataDir + "/Res/Res1.dxg");
   for (const FontRule& f : fonts) {
     TPictureCollectionItem& item = archive.ItemByName(f.name);
-    const RgbImage& strip = ImageOf(item);
+    const Rgb565Image& strip = ImageOf(item);
     const int cell = item.PatternWidth;
     for (int k = 0; k < 44; ++k) {
       SCOPED_TRACE(std::string(f.name) + " glyph '" + static_cast<char>(47 + k) + "'");
@@ -278,10 +283,10 @@ TEST(BakedFonts, GlyphInkEndsAtTheAdvanceAndStaysInItsRows) {
 TEST(BakedFonts, ActiveAndInactiveMediumFontsShareTheirShapes) {
   TPictureCollection archive;
   archive.LoadArchive(kDataDir + "/Res/Res1.dxg");
-  const RgbImage& active = ImageOf(archive.ItemByName("Font_medium_Active"));
-  const RgbImage& inactive = ImageOf(archive.ItemByName("Font_medium_inactive"));
-  ASSERT_EQ(active.pixels.size(), inactive.pixels.size());
-  for (std::size_t i = 0; i < active.pixels.size(); ++i) {
+  const Rgb565Image& active = ImageOf(archive.ItemByName("Font_medium_Active"));
+  const Rgb565Image& inactive = ImageOf(archive.ItemByName("Font_medium_inactive"));
+  ASSERT_EQ(PixelCount(active), PixelCount(inactive));
+  for (std::size_t i = 0; i < PixelCount(active); ++i) {
     ASSERT_EQ(IsKey(active.pixels[i]), IsKey(inactive.pixels[i])) << "pixel " << i;
   }
 }
