@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "engine/errors.h"
 #include "engine/hash_collection.h"
@@ -655,12 +657,23 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& fileName) {
     return EFOpenError(fmt::sprintf("Cannot open file \"%s\". %s", fileName, std::strerror(errno)));
   };
   if (file == nullptr) throw openError();
+  // One read into a buffer of the file's size: growing it chunk by chunk copied
+  // the 10 MB menu archive over and over and was most of the game's start-up.
   std::vector<std::uint8_t> bytes;
-  std::vector<std::uint8_t> chunk(65536);
+  // Only a regular file has a size to trust; anything else is read in steps.
+  std::error_code sizeError;
+  std::uintmax_t size = 0;
+  if (std::filesystem::is_regular_file(fileName, sizeError)) size = std::filesystem::file_size(fileName, sizeError);
+  if (sizeError || size > (std::uintmax_t{1} << 31)) size = 0;
+  bytes.resize(static_cast<std::size_t>(size) + 1);
+  std::size_t filled = 0;
   std::size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+  // The extra byte shows a file that grew since it was measured; it is read on in steps.
+  while ((got = std::fread(bytes.data() + filled, 1, bytes.size() - filled, file)) > 0) {
+    filled += got;
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
   }
+  bytes.resize(filled);
   // A directory opens but cannot be read: it is a file that cannot be opened.
   const bool failed = std::ferror(file) != 0;
   const int readErrno = errno;

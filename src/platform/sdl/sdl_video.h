@@ -41,8 +41,6 @@ class SdlVideo final : public IVideo {
 
  private:
   bool CreateRenderer(std::string& error);
-  // True when the accelerated renderer is OpenGL drawn by the processor (no graphics driver).
-  bool RasterisedInSoftware() const;
   bool CreateTexture(int width, int height, std::string& error);
   bool EnterFullScreen();
   void LeaveFullScreen();
