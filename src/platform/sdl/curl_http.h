@@ -1,6 +1,8 @@
-// HTTP GET through libcurl with the game's client settings.
+// HTTP GET through libcurl with the game's client settings; the library is
+// loaded at the first request, so a game that never goes online never maps it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -22,6 +24,11 @@ class CurlHttp final : public IHttp {
   long totalTimeoutMs = 10000;
 
  private:
+  struct Library;
+  // Loads the library and makes the handle on first use; false when either fails.
+  bool Start();
+
+  std::unique_ptr<Library> curl_;
   void* handle_ = nullptr;  // CURL*, kept so cookies carry from one request to the next
   bool globalInit_ = false;
 };
