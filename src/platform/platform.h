@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -235,6 +236,13 @@ class IHttp {
   virtual void Get(const std::string& url, std::string& body) = 0;
 };
 
+// The bytes of a whole file, read-only, for as long as the object lives.
+class IFileView {
+ public:
+  virtual ~IFileView() = default;
+  virtual std::span<const std::uint8_t> Bytes() const = 0;
+};
+
 // Everything above, owned by one object.
 class IPlatform {
  public:
@@ -252,6 +260,9 @@ class IPlatform {
   // A start-up phase has ended. The SDL platform reports each with its time when
   // asked to (BRAKKON_TIMINGS=1), so slow starts can be traced to their phase.
   virtual void StartupPhase(const char* /*phase*/) {}
+  // The file at `path` mapped into memory, or null when it cannot be (the caller
+  // then reads it the ordinary way, which also reports why it failed).
+  virtual std::unique_ptr<IFileView> MapFile(const std::string& /*path*/) { return nullptr; }
 };
 
 }  // namespace brakkon::platform

@@ -50,11 +50,23 @@ TMForm::~TMForm() {
   platform_.Video().CloseWindow();
 }
 
+void TMForm::LoadArchive(engine::TPictureCollection& collection, const std::string& path) {
+  if (const auto file = platform_.MapFile(path)) {
+    collection.LoadArchiveBytes(file->Bytes());
+  } else {
+    collection.LoadArchive(path);
+  }
+}
+
 void TMForm::FormCreate() {
-  MDXImageList.Items().LoadArchive("Data/Res/Res1.dxg");
-  MDXImageList3.Items().LoadArchive("Data/Res/Res3.dxg");
+  LoadArchive(MDXImageList.Items(), "Data/Res/Res1.dxg");
+  LoadArchive(MDXImageList3.Items(), "Data/Res/Res3.dxg");
   platform_.StartupPhase("archives");
-  MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
+  if (const auto sounds = platform_.MapFile("Data/Res/Sounds.dxw")) {
+    MDXWaveList.Items().LoadFromBytes(sounds->Bytes());
+  } else {
+    MDXWaveList.Items().LoadFromFile("Data/Res/Sounds.dxw");
+  }
   platform_.StartupPhase("sounds");
   Random.Seed(platform_.Clock().RandomSeed());
   records::LoadRecords(Records);

@@ -120,6 +120,8 @@ class TMForm {
 
  private:
   void ClickByState();
+  // Loads an image archive from a mapping of its file where the platform offers one.
+  void LoadArchive(engine::TPictureCollection& collection, const std::string& path);
 
   platform::IPlatform& platform_;
   bool terminated_ = false;

@@ -32,6 +32,7 @@ class SdlPlatform final : public IPlatform {
   IHttp& Http() override;
   std::string Environment(const std::string& name) override;
   void StartupPhase(const char* phase) override;
+  std::unique_ptr<IFileView> MapFile(const std::string& path) override;
 
  private:
   struct Parts;
