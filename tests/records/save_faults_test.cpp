@@ -1,4 +1,4 @@
-// Saves that fail part-way: whichever step of the write breaks, and at whichever
+// Saves that fail midway: whichever step of the write breaks, and at whichever
 // byte, the old file stays whole, reads back as before, and nothing is left beside it.
 #include <gtest/gtest.h>
 

@@ -169,7 +169,7 @@ TEST_F(ShellFixture, DisplayModeSwitchKeepsTheTimerAndThePlacement) {
   EXPECT_EQ(platform_.video.FramePixel(3, 300), BackgroundAt(form, 3, 300));
 }
 
-// Shut-down saves that fail part-way are silent: no message, a normal exit, and
+// Shut-down saves that fail midway are silent: no message, a normal exit, and
 // each file either rewritten whole or left exactly as it was.
 TEST_F(ShellFixture, FailingSavesAtExitSayNothing) {
   // Saves as an editor leaves them, with LF line ends: reading them is fine, and
