@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace brakkon::platform {
 
@@ -243,6 +245,47 @@ class IFileView {
   virtual std::span<const std::uint8_t> Bytes() const = 0;
 };
 
+// A file open for writing, handed out by IFiles::CreateFile. Destroying it
+// without Close still closes it, with nobody told how that went.
+class IWriteFile {
+ public:
+  virtual ~IWriteFile() = default;
+  // Appends all of `bytes`; false when any of them could not be written (some
+  // may have landed).
+  virtual bool Write(std::string_view bytes) = 0;
+  // Returns once what was written is on the disk; false when the disk says it is not.
+  virtual bool Sync() = 0;
+  // False when closing reported an error: some of what was written may be lost.
+  virtual bool Close() = 0;
+};
+
+// The files the game keeps below its working directory: whole-file reads, and
+// the steps ReplaceFile puts together into a write that never leaves half a file.
+// Paths are relative to the working directory or absolute.
+class IFiles {
+ public:
+  virtual ~IFiles() = default;
+  // The whole file; nothing when it is missing or cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Creates the folder and any missing parents; false when it is no folder afterwards.
+  virtual bool CreateFolders(const std::string& path) = 0;
+  // Creates the file, or empties it, for writing; null when it cannot be opened.
+  virtual std::unique_ptr<IWriteFile> CreateFile(const std::string& path) = 0;
+  // Puts `from` in the place of `to` in one step: a reader sees the old file or the new one.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Puts the folder's entries, a rename into it above all, on the disk.
+  virtual bool SyncFolder(const std::string& path) = 0;
+};
+
+// The temporary file ReplaceFile writes beside `path` before renaming it over.
+std::string TemporaryFileFor(const std::string& path);
+
+// Makes `path` hold exactly `bytes`: creates its folder, writes the temporary
+// file, puts it on the disk and renames it over `path`. False when any step
+// fails; `path` is then as it was and the temporary is gone.
+bool ReplaceFile(IFiles& files, const std::string& path, std::string_view bytes);
+
 // Everything above, owned by one object.
 class IPlatform {
  public:
@@ -255,6 +298,7 @@ class IPlatform {
   virtual IAudio& Audio() = 0;
   virtual IModulePlayer& Music() = 0;
   virtual IHttp& Http() = 0;
+  virtual IFiles& Files() = 0;
   // The value of the environment variable `name`; empty when it is not set.
   virtual std::string Environment(const std::string& name) = 0;
   // A start-up phase has ended. The SDL platform reports each with its time when

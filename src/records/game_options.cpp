@@ -7,9 +7,9 @@
 
 namespace brakkon::records {
 
-void LoadOptions(TGameOptions& options, std::string& storedCheck,
+void LoadOptions(platform::IFiles& files, TGameOptions& options, std::string& storedCheck,
                  const std::filesystem::path& file) {
-  ReadOptions(options, storedCheck, ReadSaveFile(file));
+  ReadOptions(options, storedCheck, ReadSaveFile(files, file));
 }
 
 void ReadOptions(TGameOptions& options, std::string& storedCheck, std::string text) {
@@ -28,9 +28,9 @@ std::string FormatOptions(const TGameOptions& options, const THighScoreTable& ta
          options.Country + "\r\n" + HighScoreCheck(table) + "\r\n";
 }
 
-bool SaveOptions(const TGameOptions& options, const THighScoreTable& table,
-                 const std::filesystem::path& file) {
-  return WriteSaveFile(file, FormatOptions(options, table));
+bool SaveOptions(platform::IFiles& files, const TGameOptions& options,
+                 const THighScoreTable& table, const std::filesystem::path& file) {
+  return WriteSaveFile(files, file, FormatOptions(options, table));
 }
 
 }  // namespace brakkon::records

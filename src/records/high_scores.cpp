@@ -14,8 +14,9 @@ void ResetHighScores(THighScoreTable& table) {
   std::copy(defaults.begin(), defaults.end(), table.begin());
 }
 
-void LoadHighScores(THighScoreTable& table, const std::filesystem::path& file) {
-  ReadHighScores(table, ReadSaveFile(file));
+void LoadHighScores(platform::IFiles& files, THighScoreTable& table,
+                    const std::filesystem::path& file) {
+  ReadHighScores(table, ReadSaveFile(files, file));
 }
 
 void ReadHighScores(THighScoreTable& table, std::string text) {
@@ -50,8 +51,9 @@ std::string FormatHighScores(const THighScoreTable& table) {
   return text;
 }
 
-bool SaveHighScores(const THighScoreTable& table, const std::filesystem::path& file) {
-  return WriteSaveFile(file, FormatHighScores(table));
+bool SaveHighScores(platform::IFiles& files, const THighScoreTable& table,
+                    const std::filesystem::path& file) {
+  return WriteSaveFile(files, file, FormatHighScores(table));
 }
 
 std::string HighScoreCheck(const THighScoreTable& table) {

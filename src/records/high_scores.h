@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/platform.h"
 #include "records/high_score_check.h"
 
 namespace brakkon::records {
@@ -24,14 +25,15 @@ void ResetHighScores(THighScoreTable& table);
 
 // Reads slots 1 to 10 from `file`. A missing file or missing lines read as empty
 // names and zeros; a number line that is not an integer gives the default table.
-void LoadHighScores(THighScoreTable& table, const std::filesystem::path& file = kHighScoreFile);
+void LoadHighScores(platform::IFiles& files, THighScoreTable& table,
+                    const std::filesystem::path& file = kHighScoreFile);
 // The same from the bytes of a high-score file, as LoadHighScores reads them.
 void ReadHighScores(THighScoreTable& table, std::string text);
 
 // Writes slots 1 to 10 as 40 CR LF lines, creating the folder when missing. False
 // when it could not be written; the old file is then left whole. Callers ignore the
 // result: save failures are silent by design.
-bool SaveHighScores(const THighScoreTable& table,
+bool SaveHighScores(platform::IFiles& files, const THighScoreTable& table,
                     const std::filesystem::path& file = kHighScoreFile);
 
 // The 40 lines SaveHighScores writes.

@@ -3,17 +3,19 @@
 
 namespace brakkon::records {
 
-void LoadRecords(RecordsState& records, const std::filesystem::path& saveFolder) {
-  LoadHighScores(records.HighScores, saveFolder / "hs");
-  LoadOptions(records.Options, records.StoredCheck, saveFolder / "options");
+void LoadRecords(platform::IFiles& files, RecordsState& records,
+                 const std::filesystem::path& saveFolder) {
+  LoadHighScores(files, records.HighScores, saveFolder / "hs");
+  LoadOptions(files, records.Options, records.StoredCheck, saveFolder / "options");
   if (records.StoredCheck != HighScoreCheck(records.HighScores)) {
     ResetHighScores(records.HighScores);
   }
 }
 
-void SaveRecords(const RecordsState& records, const std::filesystem::path& saveFolder) {
-  SaveOptions(records.Options, records.HighScores, saveFolder / "options");
-  SaveHighScores(records.HighScores, saveFolder / "hs");
+void SaveRecords(platform::IFiles& files, const RecordsState& records,
+                 const std::filesystem::path& saveFolder) {
+  SaveOptions(files, records.Options, records.HighScores, saveFolder / "options");
+  SaveHighScores(files, records.HighScores, saveFolder / "hs");
 }
 
 }  // namespace brakkon::records

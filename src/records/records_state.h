@@ -22,11 +22,12 @@ struct RecordsState {
 
 // Start-up: the table, then the options, then the default table when the stored
 // check line does not match the loaded table. Writes nothing.
-void LoadRecords(RecordsState& records, const std::filesystem::path& saveFolder = kSaveFolder);
+void LoadRecords(platform::IFiles& files, RecordsState& records,
+                 const std::filesystem::path& saveFolder = kSaveFolder);
 
 // Shut-down: the options (whose check line describes the table written next), then
 // the table. Failures are silent by design; each file is either replaced whole or kept.
-void SaveRecords(const RecordsState& records,
+void SaveRecords(platform::IFiles& files, const RecordsState& records,
                  const std::filesystem::path& saveFolder = kSaveFolder);
 
 }  // namespace brakkon::records

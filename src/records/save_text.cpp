@@ -1,10 +1,7 @@
 // Line and number reading of the save files, and their replace-by-rename write.
 #include "records/save_text.h"
 
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <system_error>
 
 namespace brakkon::records {
 namespace {
@@ -69,39 +66,17 @@ void SaveTextReader::SkipLine() {
   pos_ = end == std::string::npos ? text_.size() : end + 1;
 }
 
-std::string ReadSaveFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return {};
-  return text;
+std::string ReadSaveFile(platform::IFiles& files, const std::filesystem::path& file) {
+  return files.ReadFile(file.string()).value_or(std::string());
 }
 
 std::filesystem::path TemporarySaveFile(const std::filesystem::path& file) {
-  std::filesystem::path temporary = file;
-  temporary += ".tmp";
-  return temporary;
+  return platform::TemporaryFileFor(file.string());
 }
 
-bool WriteSaveFile(const std::filesystem::path& file, std::string_view bytes) {
-  std::error_code error;
-  if (file.has_parent_path()) {
-    std::filesystem::create_directories(file.parent_path(), error);
-    if (error) return false;
-  }
-  // Written beside the target so the rename stays on one file system and replaces it whole.
-  const std::filesystem::path temporary = TemporarySaveFile(file);
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  // A full disk shows only when the buffer is flushed: close before judging.
-  out.close();
-  if (!out.fail()) {
-    std::filesystem::rename(temporary, file, error);
-    if (!error) return true;
-  }
-  std::filesystem::remove(temporary, error);
-  return false;
+bool WriteSaveFile(platform::IFiles& files, const std::filesystem::path& file,
+                   std::string_view bytes) {
+  return platform::ReplaceFile(files, file.string(), bytes);
 }
 
 }  // namespace brakkon::records

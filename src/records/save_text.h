@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/platform.h"
+
 namespace brakkon::records {
 
 // Reads lines and numbers from the bytes of a save file. Past the end a line
@@ -34,12 +36,13 @@ class SaveTextReader {
 };
 
 // The whole file; empty when it cannot be opened or read.
-std::string ReadSaveFile(const std::filesystem::path& file);
+std::string ReadSaveFile(platform::IFiles& files, const std::filesystem::path& file);
 
 // Creates the file's folder when missing, writes `bytes` to a temporary file
-// beside it and renames that over `file`. On any failure the old file is left as
-// it was and the result is false.
-bool WriteSaveFile(const std::filesystem::path& file, std::string_view bytes);
+// beside it, puts that on the disk and renames it over `file`. On any failure the
+// old file is left as it was, no temporary remains and the result is false.
+bool WriteSaveFile(platform::IFiles& files, const std::filesystem::path& file,
+                   std::string_view bytes);
 
 // The temporary file WriteSaveFile writes before the rename.
 std::filesystem::path TemporarySaveFile(const std::filesystem::path& file);

@@ -1,7 +1,7 @@
 // Opening the game's web pages and the exit link file.
 #include "records/web_links.h"
 
-#include <system_error>
+#include <optional>
 
 #include "records/save_text.h"
 
@@ -60,12 +60,13 @@ std::string LinkFileAddress(const std::string& text) {
   return {};
 }
 
-void OpenLinkFile(platform::IOpener& opener, const std::filesystem::path& linkFile) {
-  std::error_code error;
-  if (!std::filesystem::exists(linkFile, error)) return;
+void OpenLinkFile(platform::IOpener& opener, platform::IFiles& files,
+                  const std::filesystem::path& linkFile) {
+  const std::optional<std::string> text = files.ReadFile(linkFile.string());
+  if (!text) return;
   // Linux desktops do not read internet shortcuts, so the address inside is opened
   // directly; a file without one is still handed over as it is.
-  const std::string address = LinkFileAddress(ReadSaveFile(linkFile));
+  const std::string address = LinkFileAddress(*text);
   if (!address.empty()) {
     opener.OpenAddress(address);
   } else {

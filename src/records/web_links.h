@@ -31,9 +31,10 @@ std::string SubmissionAddress(const std::string& host, const std::string& encode
 // nothing is reported to the player either way.
 void OpenAddress(platform::IOpener& opener, const std::string& address);
 
-// When `linkFile` exists, opens the address on its "URL=" line, or the file itself
-// when it names none. Nothing happens when it is missing.
-void OpenLinkFile(platform::IOpener& opener, const std::filesystem::path& linkFile = kLinkFile);
+// When `linkFile` can be read, opens the address on its "URL=" line, or the file
+// itself when it names none. Nothing happens when it is missing or unreadable.
+void OpenLinkFile(platform::IOpener& opener, platform::IFiles& files,
+                  const std::filesystem::path& linkFile = kLinkFile);
 
 // The address on the first "URL=" line of an internet-shortcut text; empty when none.
 std::string LinkFileAddress(const std::string& text);

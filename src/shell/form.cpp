@@ -69,7 +69,7 @@ void TMForm::FormCreate() {
   }
   platform_.StartupPhase("sounds");
   Random.Seed(platform_.Clock().RandomSeed());
-  records::LoadRecords(Records);
+  records::LoadRecords(platform_.Files(), Records);
   platform_.StartupPhase("saves");
   // The options screen shows the mode the run is in, so the option holds it while the run lasts.
   if (displayOverride_) {
@@ -104,8 +104,8 @@ void TMForm::ShutDown(bool handOff) {
     Records.Options.FullScreen = savedFullScreen_;
     displayOverride_.reset();
   }
-  records::SaveRecords(Records);
-  if (handOff) records::OpenLinkFile(platform_.Opener());
+  records::SaveRecords(platform_.Files(), Records);
+  if (handOff) records::OpenLinkFile(platform_.Opener(), platform_.Files());
   terminated_ = true;
 }
 

@@ -17,7 +17,7 @@ TEST_F(OptionsFileTest, ReadsSettingsAsIntegersAndWritesThemAsOneOrZero) {
   WriteFile("Data/Save/options", "2\n-1\r\n0\r\nfrance \xC4\r\nCHECK \xFF\r\n");
   TGameOptions options;
   std::string check;
-  LoadOptions(options, check);
+  LoadOptions(files_, options, check);
   EXPECT_TRUE(options.FullScreen);
   EXPECT_TRUE(options.Music);
   EXPECT_FALSE(options.Sound);
@@ -26,7 +26,7 @@ TEST_F(OptionsFileTest, ReadsSettingsAsIntegersAndWritesThemAsOneOrZero) {
 
   THighScoreTable table{};
   ResetHighScores(table);
-  ASSERT_TRUE(SaveOptions(options, table));
+  ASSERT_TRUE(SaveOptions(files_, options, table));
   EXPECT_EQ(ReadFile("Data/Save/options"),
             "1\r\n1\r\n0\r\nfrance \xC4\r\n\x25\xA0\x96\x2C\x7A\xE2\xF6\x52\x3E\r\n");
 }
@@ -52,7 +52,7 @@ TEST_F(OptionsFileTest, ShortMissingAndDamagedFiles) {
     if (c.file) WriteFile("Data/Save/options", c.file);
     TGameOptions options{true, true, true, "STALE"};
     std::string check = "STALE";
-    LoadOptions(options, check);
+    LoadOptions(files_, options, check);
     EXPECT_EQ(options.FullScreen, c.fullScreen);
     EXPECT_EQ(options.Music, c.music);
     EXPECT_EQ(options.Sound, c.sound);
@@ -76,10 +76,10 @@ TEST_F(StartUpCheckTest, SavedTableSurvivesTheNextStart) {
   RecordsState saved;
   saved.HighScores = CustomTable();
   saved.Options = {false, true, true, "CH"};
-  SaveRecords(saved);
+  SaveRecords(files_, saved);
 
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[3].Name, "P3");
   EXPECT_EQ(loaded.HighScores[9].Score, 550);
   EXPECT_EQ(loaded.StoredCheck, HighScoreCheck(CustomTable()));
@@ -88,13 +88,13 @@ TEST_F(StartUpCheckTest, SavedTableSurvivesTheNextStart) {
 TEST_F(StartUpCheckTest, EditedScoreBringsBackTheDefaultTable) {
   RecordsState saved;
   saved.HighScores = CustomTable();
-  SaveRecords(saved);
+  SaveRecords(files_, saved);
   std::string hs = ReadFile("Data/Save/hs");
   hs.replace(hs.find("\r\n1000\r\n"), 8, "\r\n9000\r\n");
   WriteFile("Data/Save/hs", hs);
 
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[0].Name, "ANONYMOUS");
   EXPECT_EQ(loaded.HighScores[0].Score, 2000);
   EXPECT_EQ(loaded.HighScores[9].Score, 200);
@@ -103,22 +103,22 @@ TEST_F(StartUpCheckTest, EditedScoreBringsBackTheDefaultTable) {
 TEST_F(StartUpCheckTest, EditedReservedValueSurvivesAndIsWrittenBack) {
   RecordsState saved;
   saved.HighScores = CustomTable();
-  SaveRecords(saved);
+  SaveRecords(files_, saved);
   std::string hs = ReadFile("Data/Save/hs");
   hs.replace(hs.find("P0\r\n1000\r\n0\r\n"), 13, "P0\r\n1000\r\n7\r\n");
   WriteFile("Data/Save/hs", hs);
 
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[0].Reserved1, 7);
-  SaveRecords(loaded);
+  SaveRecords(files_, loaded);
   EXPECT_EQ(ReadFile("Data/Save/hs"), hs);
 }
 
 TEST_F(StartUpCheckTest, MissingFiles) {
   // Both missing: the empty table matches the empty check line and stays.
   RecordsState fresh;
-  LoadRecords(fresh);
+  LoadRecords(files_, fresh);
   for (int i = 0; i < kHighScoreTableSize; ++i) {
     EXPECT_EQ(fresh.HighScores[i].Name, "");
     EXPECT_EQ(fresh.HighScores[i].Score, 0);
@@ -127,16 +127,16 @@ TEST_F(StartUpCheckTest, MissingFiles) {
   // Only the options file: its check line does not describe an empty table.
   RecordsState saved;
   saved.HighScores = CustomTable();
-  SaveRecords(saved);
+  SaveRecords(files_, saved);
   std::filesystem::remove("Data/Save/hs");
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[0].Name, "ANONYMOUS");
 
   // Only the table: the missing check line rejects it.
-  SaveRecords(saved);
+  SaveRecords(files_, saved);
   std::filesystem::remove("Data/Save/options");
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[0].Name, "ANONYMOUS");
 }
 
@@ -146,7 +146,7 @@ TEST_F(StartUpCheckTest, DefaultTableWithTheKnownCheckLineSurvives) {
   WriteFile("Data/Save/hs", FormatHighScores(defaults));
   WriteFile("Data/Save/options", "0\r\n1\r\n1\r\n\r\n\x25\xA0\x96\x2C\x7A\xE2\xF6\x52\x3E\r\n");
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.StoredCheck, HighScoreCheck(loaded.HighScores));
   EXPECT_EQ(loaded.HighScores[0].Name, "ANONYMOUS");
   EXPECT_TRUE(loaded.Options.Music);

@@ -104,7 +104,7 @@ TEST(HighScoreTableTest, EqualScoresStayInTheirOrderWithTheNewestLast) {
 class HighScoreFileTest : public SaveFolderTest {};
 
 TEST_F(HighScoreFileTest, DefaultTableIsWrittenAsFortyCrLfLines) {
-  ASSERT_TRUE(SaveHighScores(DefaultTable()));
+  ASSERT_TRUE(SaveHighScores(files_, DefaultTable()));
   const std::string bytes = ReadFile("Data/Save/hs");
   EXPECT_EQ(bytes.rfind("ANONYMOUS\r\n2000\r\n0\r\n0\r\nANONYMOUS\r\n1800\r\n", 0), 0u);
   const std::string tail = "ANONYMOUS\r\n200\r\n0\r\n0\r\n";
@@ -130,13 +130,13 @@ TEST_F(HighScoreFileTest, ReadsBackByteForByte) {
   WriteFile("Data/Save/hs", file);
   THighScoreTable table{};
   table[kStagingIndex] = {"KEPT", 1, 2, 3};
-  LoadHighScores(table);
+  LoadHighScores(files_, table);
   EXPECT_EQ(table[0].Name, "Name 0 \xE9\xFF with  spaces ");
   EXPECT_EQ(table[0].Score, -2147483647 - 1);
   EXPECT_EQ(table[9].Reserved2, -9);
   EXPECT_EQ(table[kStagingIndex].Name, "KEPT");
   std::filesystem::remove("Data/Save/hs");
-  ASSERT_TRUE(SaveHighScores(table));
+  ASSERT_TRUE(SaveHighScores(files_, table));
   EXPECT_EQ(ReadFile("Data/Save/hs"), file);
 }
 
@@ -183,7 +183,7 @@ TEST_F(HighScoreFileTest, LoadsShortLongLfOnlyAndDamagedFiles) {
     if (!c.file.empty()) WriteFile("Data/Save/hs", c.file);
     THighScoreTable table{};
     for (THighScore& entry : table) entry = {"STALE", 9, 9, 9};
-    LoadHighScores(table);
+    LoadHighScores(files_, table);
     if (c.defaultTable) {
       const THighScoreTable defaults = DefaultTable();
       for (int i = 0; i < kHighScoreTableSize; ++i) {

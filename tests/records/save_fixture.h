@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/headless/headless_files.h"
+
 namespace brakkon::records {
 
 class SaveFolderTest : public ::testing::Test {
@@ -35,6 +37,9 @@ class SaveFolderTest : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
+
+  // The real disk, without faults until a test arms one.
+  platform::HeadlessFiles files_;
 
  private:
   std::filesystem::path previous_;

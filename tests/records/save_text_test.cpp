@@ -28,12 +28,12 @@ class SaveWriteTest : public SaveFolderTest {
 
 TEST_F(SaveWriteTest, FreshInstallWithoutSaveFolderKeepsItsScores) {
   ASSERT_FALSE(fs::exists("Data"));
-  SaveRecords(SomeRecords());
+  SaveRecords(files_, SomeRecords());
   EXPECT_TRUE(fs::is_regular_file("Data/Save/hs"));
   EXPECT_TRUE(fs::is_regular_file("Data/Save/options"));
 
   RecordsState loaded;
-  LoadRecords(loaded);
+  LoadRecords(files_, loaded);
   EXPECT_EQ(loaded.HighScores[0].Name, "WINNER");
   EXPECT_EQ(loaded.HighScores[0].Score, 5000);
   EXPECT_TRUE(loaded.Options.Music);
@@ -42,7 +42,7 @@ TEST_F(SaveWriteTest, FreshInstallWithoutSaveFolderKeepsItsScores) {
 
 TEST_F(SaveWriteTest, ReplacesAnExistingFileWhole) {
   WriteFile("Data/Save/hs", std::string(5000, 'x'));
-  ASSERT_TRUE(WriteSaveFile("Data/Save/hs", "short\r\n"));
+  ASSERT_TRUE(WriteSaveFile(files_, "Data/Save/hs", "short\r\n"));
   EXPECT_EQ(ReadFile("Data/Save/hs"), "short\r\n");
   EXPECT_FALSE(fs::exists(TemporarySaveFile("Data/Save/hs")));
 }
@@ -51,7 +51,7 @@ TEST_F(SaveWriteTest, TemporaryFileCannotBeCreated) {
   WriteFile("Data/Save/hs", "old table\r\n");
   // A folder where the temporary file should go: opening it fails, even as root.
   fs::create_directories(TemporarySaveFile("Data/Save/hs") / "inside");
-  EXPECT_FALSE(WriteSaveFile("Data/Save/hs", "new table\r\n"));
+  EXPECT_FALSE(WriteSaveFile(files_, "Data/Save/hs", "new table\r\n"));
   EXPECT_EQ(ReadFile("Data/Save/hs"), "old table\r\n");
   EXPECT_TRUE(fs::is_directory(TemporarySaveFile("Data/Save/hs") / "inside"));
 }
@@ -61,7 +61,7 @@ TEST_F(SaveWriteTest, FullDiskLeavesTheOldFileAndNoTemporary) {
   WriteFile("Data/Save/hs", "old table\r\n");
   // Writes through this link fail with "no space left on device".
   fs::create_symlink("/dev/full", TemporarySaveFile("Data/Save/hs"));
-  EXPECT_FALSE(WriteSaveFile("Data/Save/hs", "new table\r\n"));
+  EXPECT_FALSE(WriteSaveFile(files_, "Data/Save/hs", "new table\r\n"));
   // Checked before reading: a link to /dev/full renamed into place would read forever.
   ASSERT_TRUE(fs::is_regular_file(fs::symlink_status("Data/Save/hs")));
   EXPECT_EQ(ReadFile("Data/Save/hs"), "old table\r\n");
@@ -71,15 +71,15 @@ TEST_F(SaveWriteTest, FullDiskLeavesTheOldFileAndNoTemporary) {
 TEST_F(SaveWriteTest, TargetThatCannotBeReplacedIsLeftAlone) {
   // A folder in the file's place: the rename fails and the temporary goes away.
   fs::create_directories("Data/Save/hs/inside");
-  EXPECT_FALSE(WriteSaveFile("Data/Save/hs", "new table\r\n"));
+  EXPECT_FALSE(WriteSaveFile(files_, "Data/Save/hs", "new table\r\n"));
   EXPECT_TRUE(fs::is_directory("Data/Save/hs/inside"));
   EXPECT_FALSE(fs::exists(TemporarySaveFile("Data/Save/hs")));
 }
 
 TEST_F(SaveWriteTest, SaveFolderThatCannotBeCreated) {
   WriteFile("Data", "a file where the folder should be");
-  EXPECT_FALSE(WriteSaveFile("Data/Save/hs", "new table\r\n"));
-  SaveRecords(SomeRecords());  // silent
+  EXPECT_FALSE(WriteSaveFile(files_, "Data/Save/hs", "new table\r\n"));
+  SaveRecords(files_, SomeRecords());  // silent
   EXPECT_EQ(ReadFile("Data"), "a file where the folder should be");
 }
 
@@ -95,7 +95,7 @@ TEST_F(SaveWriteTest, ReadOnlyFolderKeepsTheOldFile) {
       GTEST_SKIP() << "permissions do not stop writes here (running as root)";
     }
   }
-  EXPECT_FALSE(WriteSaveFile("Data/Save/hs", "new table\r\n"));
+  EXPECT_FALSE(WriteSaveFile(files_, "Data/Save/hs", "new table\r\n"));
   fs::permissions("Data/Save", fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(ReadFile("Data/Save/hs"), "old table\r\n");
 }

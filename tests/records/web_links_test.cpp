@@ -50,17 +50,17 @@ class LinkFileTest : public SaveFolderTest {};
 
 TEST_F(LinkFileTest, OpensTheAddressInsideOrTheFileOrNothing) {
   platform::HeadlessOpener opener;
-  OpenLinkFile(opener);
+  OpenLinkFile(opener, files_);
   EXPECT_TRUE(opener.addresses.empty());
   EXPECT_TRUE(opener.files.empty());
 
   WriteFile("play.url", "[InternetShortcut]\r\nURL=http://example.org/play\r\n");
-  OpenLinkFile(opener);
+  OpenLinkFile(opener, files_);
   EXPECT_EQ(opener.addresses, Strings{"http://example.org/play"});
   EXPECT_TRUE(opener.files.empty());
 
   WriteFile("play.url", "[InternetShortcut]\r\n");
-  OpenLinkFile(opener);
+  OpenLinkFile(opener, files_);
   EXPECT_EQ(opener.files, Strings{"play.url"});
   EXPECT_EQ(opener.addresses.size(), 1u);
 }

@@ -2,11 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <stdexcept>
+#include <string>
 
 #include "engine/archive_writer.h"
 #include "engine/errors.h"
 #include "platform/headless/headless_platform.h"
+#include "records/game_options.h"
+#include "records/high_scores.h"
 #include "shell/application.h"
 #include "shell/form.h"
 
@@ -161,6 +167,67 @@ TEST_F(ShellFixture, DisplayModeSwitchKeepsTheTimerAndThePlacement) {
   // Surfaces were rebuilt: the background still draws.
   Run(form, platform_, 30);
   EXPECT_EQ(platform_.video.FramePixel(3, 300), BackgroundAt(form, 3, 300));
+}
+
+// Shut-down saves that fail midway are silent: no message, a normal exit, and
+// each file either rewritten whole or left exactly as it was.
+TEST_F(ShellFixture, FailingSavesAtExitSayNothing) {
+  // Saves as an editor leaves them, with LF line ends: reading them is fine, and
+  // the game writes them back with CR LF, so a write that got through shows.
+  const auto withLf = [](std::string text) {
+    std::erase(text, '\r');  // the default table's check line holds no CR of its own
+    return text;
+  };
+  records::THighScoreTable table{};
+  records::ResetHighScores(table);
+  const records::TGameOptions options{false, false, false, "NORWAY"};
+  const std::string newOptions = records::FormatOptions(options, table);
+  const std::string newTable = records::FormatHighScores(table);
+  const std::string oldOptions = withLf(newOptions);
+  const std::string oldTable = withLf(newTable);
+  const auto read = [](const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  };
+
+  struct Case {
+    const char* label;
+    std::function<void(platform::HeadlessFiles&)> arm;
+    bool optionsWritten, tableWritten;
+  };
+  const std::size_t inTable = newOptions.size() + 7;
+  const Case cases[] = {
+      {"no fault", [](auto&) {}, true, true},
+      {"write error in the options", [](auto& f) { f.writeErrorIn = 5; }, false, true},
+      {"write error in the table", [&](auto& f) { f.writeErrorIn = inTable; }, true, false},
+      {"disk full", [](auto& f) { f.diskRoomLeft = 0; }, false, false},
+      {"disk full in the table", [&](auto& f) { f.diskRoomLeft = inTable; }, true, false},
+      {"folder", [](auto& f) { f.failCreateFolders = true; }, false, false},
+      {"open", [](auto& f) { f.failCreateFile = true; }, false, false},
+      {"sync", [](auto& f) { f.failSync = true; }, false, false},
+      {"close", [](auto& f) { f.failClose = true; }, false, false},
+      {"rename", [](auto& f) { f.failRename = true; }, false, false},
+  };
+  WriteArchives();
+  fs::create_directories("Data/Save");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::ofstream("Data/Save/options", std::ios::binary) << oldOptions;
+    std::ofstream("Data/Save/hs", std::ios::binary) << oldTable;
+    platform::HeadlessPlatform platform;
+    c.arm(platform.files);
+    platform::Event quit;
+    quit.type = platform::EventType::kQuit;
+    platform.input.Push(quit);
+
+    EXPECT_EQ(RunApplication(platform), 0);
+    EXPECT_TRUE(platform.dialogs.messages.empty());
+    EXPECT_FALSE(platform.video.open());
+    EXPECT_EQ(read("Data/Save/options"), c.optionsWritten ? newOptions : oldOptions);
+    EXPECT_EQ(read("Data/Save/hs"), c.tableWritten ? newTable : oldTable);
+    EXPECT_FALSE(fs::exists("Data/Save/options.tmp"));
+    EXPECT_FALSE(fs::exists("Data/Save/hs.tmp"));
+  }
 }
 
 }  // namespace

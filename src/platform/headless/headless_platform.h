@@ -1,5 +1,6 @@
 // The platform without a window or devices: a clock the test advances,
-// scripted input, captured frames and recorded message boxes.
+// scripted input, captured frames, recorded message boxes, and the real disk
+// with faults on call.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_files.h"
 #include "platform/platform.h"
 
 namespace brakkon::platform {
@@ -153,6 +155,7 @@ class HeadlessPlatform : public IPlatform {
   IAudio& Audio() override { return audio; }
   IModulePlayer& Music() override { return music; }
   IHttp& Http() override { return http; }
+  IFiles& Files() override { return files; }
   std::string Environment(const std::string& name) override {
     const auto it = environment.find(name);
     return it != environment.end() ? it->second : std::string();
@@ -166,6 +169,7 @@ class HeadlessPlatform : public IPlatform {
   HeadlessAudio audio{clock};
   HeadlessModulePlayer music;
   HeadlessHttp http;
+  HeadlessFiles files;
   std::map<std::string, std::string> environment;
 };
 

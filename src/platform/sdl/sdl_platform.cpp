@@ -1,5 +1,5 @@
 // The platform on SDL: the real window, keyboard, mouse, joystick, clock, message
-// boxes and the desktop's opener.
+// boxes, the desktop's opener and the game's files.
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "platform/sdl/curl_http.h"
+#include "platform/sdl/posix_files.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_video.h"
@@ -151,6 +152,7 @@ struct SdlPlatform::Parts {
   SdlSoundOutput audio;  // opened by the first user; no device leaves the game silent
   SdlModulePlayer music{audio};
   CurlHttp http;
+  PosixFiles files;
 };
 
 SdlPlatform::SdlPlatform() {
@@ -203,6 +205,9 @@ IModulePlayer& SdlPlatform::Music() {
 }
 IHttp& SdlPlatform::Http() {
   return parts_->http;
+}
+IFiles& SdlPlatform::Files() {
+  return parts_->files;
 }
 void SdlPlatform::StartupPhase(const char* phase) {
   if (!reportTimings_) return;

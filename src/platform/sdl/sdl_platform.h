@@ -30,6 +30,7 @@ class SdlPlatform final : public IPlatform {
   IAudio& Audio() override;
   IModulePlayer& Music() override;
   IHttp& Http() override;
+  IFiles& Files() override;
   std::string Environment(const std::string& name) override;
   void StartupPhase(const char* phase) override;
   std::unique_ptr<IFileView> MapFile(const std::string& path) override;
