@@ -307,6 +307,10 @@ class IPlatform {
   // The file at `path` mapped into memory, or null when it cannot be (the caller
   // then reads it the ordinary way, which also reports why it failed).
   virtual std::unique_ptr<IFileView> MapFile(const std::string& /*path*/) { return nullptr; }
+  // The game is about to make many allocations of about `bytes` in all that it
+  // keeps for the run (decoded pictures); a platform may bring that much memory
+  // in at once instead of a page at a time.
+  virtual void PrepareHeap(std::size_t /*bytes*/) {}
 };
 
 }  // namespace brakkon::platform

@@ -50,17 +50,33 @@ TMForm::~TMForm() {
   platform_.Video().CloseWindow();
 }
 
-void TMForm::LoadArchive(engine::TPictureCollection& collection, const std::string& path) {
-  if (const auto file = platform_.MapFile(path)) {
-    collection.LoadArchiveBytes(file->Bytes());
-  } else {
-    collection.LoadArchive(path);
+void TMForm::LoadArchives() {
+  struct Archive {
+    engine::TPictureCollection& collection;
+    const char* path;
+    std::unique_ptr<platform::IFileView> file;
+  };
+  Archive archives[] = {{MDXImageList.Items(), "Data/Res/Res1.dxg", nullptr},
+                        {MDXImageList3.Items(), "Data/Res/Res3.dxg", nullptr}};
+  std::size_t stored = 0;
+  for (Archive& archive : archives) {
+    archive.file = platform_.MapFile(archive.path);
+    if (archive.file) stored += archive.file->Bytes().size();
+  }
+  // Our pictures are stored with 24 bits a pixel and kept with 16.
+  platform_.PrepareHeap(stored / 3 * 2);
+  for (Archive& archive : archives) {
+    if (archive.file) {
+      archive.collection.LoadArchiveBytes(archive.file->Bytes());
+      archive.file.reset();
+    } else {
+      archive.collection.LoadArchive(archive.path);
+    }
   }
 }
 
 void TMForm::FormCreate() {
-  LoadArchive(MDXImageList.Items(), "Data/Res/Res1.dxg");
-  LoadArchive(MDXImageList3.Items(), "Data/Res/Res3.dxg");
+  LoadArchives();
   platform_.StartupPhase("archives");
   if (const auto sounds = platform_.MapFile("Data/Res/Sounds.dxw")) {
     MDXWaveList.Items().LoadFromBytes(sounds->Bytes());

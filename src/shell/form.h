@@ -120,8 +120,8 @@ class TMForm {
 
  private:
   void ClickByState();
-  // Loads an image archive from a mapping of its file where the platform offers one.
-  void LoadArchive(engine::TPictureCollection& collection, const std::string& path);
+  // Loads both image archives, from mappings of their files where the platform offers them.
+  void LoadArchives();
 
   platform::IPlatform& platform_;
   bool terminated_ = false;

@@ -34,6 +34,7 @@ class SdlPlatform final : public IPlatform {
   std::string Environment(const std::string& name) override;
   void StartupPhase(const char* phase) override;
   std::unique_ptr<IFileView> MapFile(const std::string& path) override;
+  void PrepareHeap(std::size_t bytes) override;
 
  private:
   struct Parts;
