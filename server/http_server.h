@@ -1,7 +1,6 @@
 // The score server's HTTP side: routes, request limits, timeouts and the request log.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -64,6 +63,7 @@ class ScoreHttpServer {
   // Connections accepted and not yet closed.
   std::size_t OpenConnections() const;
 
+  // Named here only so the connections, which live in the source file, can reach it.
   struct Engine;
 
  private:
