@@ -15,28 +15,35 @@ namespace brakkon::server {
 // Bytes of the request line and headers together; no request may carry a body.
 inline constexpr std::size_t kMaxRequestBytes = 4096;
 
-// cpp-httplib gives each open connection a worker of its own until it closes. Idle
-// connections are let go soon and busy ones after a few requests, so connections beyond
-// the workers wait their turn briefly instead of until a client hangs up.
+// Connections cost a socket and a few hundred bytes while they wait, not a thread, so a
+// crowd of slow or silent clients only ever holds the I/O threads for the moments their
+// bytes arrive. Work that waits on the database runs on threads of its own, so a slow
+// commit never holds up a page.
 struct HttpSettings {
+  // From a request's first byte until its head is complete.
   std::chrono::seconds readTimeout{5};
   std::chrono::seconds writeTimeout{5};
+  // For the first byte of a request, on a new connection or between requests.
   std::chrono::seconds keepAliveTimeout{2};
-  std::size_t keepAliveMaxCount = 20;
-  std::size_t workerThreads = 64;
+  std::size_t ioThreads = 2;
+  std::size_t storeThreads = 4;
+  // Connections past this are closed as soon as they are accepted.
+  std::size_t maxConnections = 20'000;
 };
-
-class ListeningServer;
 
 // Receives one finished line per request, without its newline.
 using LogSink = std::function<void(const std::string& line)>;
 
-// Writes each line to standard error in one piece, so lines from workers never interleave.
+// Writes each line to standard error in one piece, so lines from threads never interleave.
 void LogToStandardError(const std::string& line);
 
 // The request target as logged: the inf value replaced by its length, anything
 // unprintable as '?', and cut to a bounded length.
 std::string LoggedTarget(std::string_view target);
+
+// Raises this process's soft limit on open files to its hard limit, since every
+// connection takes one; returns the soft limit now in force.
+std::size_t RaiseOpenFileLimit();
 
 class ScoreHttpServer {
  public:
@@ -50,17 +57,17 @@ class ScoreHttpServer {
   int Bind(const std::string& host, int port);
   // Serves on the bound socket until Stop.
   void Run();
-  // Safe from any thread; a no-op when not running.
+  // Safe from any thread, before or during Run.
   void Stop();
   bool IsRunning() const;
+  // Connections accepted and not yet closed.
+  std::size_t OpenConnections() const;
+
+  // Named here only so the connections, which live in the source file, can reach it.
+  struct Engine;
 
  private:
-  void Route();
-
-  ScoreService& service_;
-  Clock clock_;
-  LogSink log_;
-  std::unique_ptr<ListeningServer> http_;
+  std::unique_ptr<Engine> engine_;
 };
 
 }  // namespace brakkon::server

@@ -33,6 +33,9 @@ int Serve(const ServerOptions& options) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  // Each open connection holds a file descriptor, and the usual soft limit of 1,024 would
+  // turn clients away long before the server is busy.
+  RaiseOpenFileLimit();
 
   ScoreStore store(options.databasePath);
   ScoreService service(store, SystemSeconds);

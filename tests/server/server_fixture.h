@@ -70,6 +70,7 @@ class LiveServer {
   httplib::Client& Client() { return client_; }
   FakeClock& Time() { return clock_; }
   ScoreStore& Store() { return store_; }
+  std::size_t OpenConnections() const { return server_.OpenConnections(); }
 
   // A version query; fails the test unless it answers with a p.
   std::string IssueP();
