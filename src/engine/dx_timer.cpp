@@ -61,6 +61,10 @@ void TDXTimer::Idle() {
   if (OnTimer) OnTimer(lagCount);
 }
 
+void TDXTimer::MakeDue() {
+  if (attached_) lastTick_ = clock_.Milliseconds() - interval_;
+}
+
 std::uint32_t TDXTimer::MillisecondsUntilDue() {
   if (!attached_) return std::numeric_limits<std::uint32_t>::max();
   const std::uint32_t elapsed = clock_.Milliseconds() - lastTick_;

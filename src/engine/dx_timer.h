@@ -29,6 +29,8 @@ class TDXTimer {
 
   // The idle step: raises OnTimer when at least Interval ms passed since the last tick.
   void Idle();
+  // Makes the next tick due at once, as if an interval had just passed; no-op while not attached.
+  void MakeDue();
   // Milliseconds until the next tick is due; 0 when due now, UINT32_MAX while not attached.
   std::uint32_t MillisecondsUntilDue();
   // True while the idle step is hooked up (started, and the application active or not ActiveOnly).

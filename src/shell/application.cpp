@@ -39,6 +39,8 @@ int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen
     form.ShowError(error);
     return 1;
   }
+  // The menu is ready: its first frame need not wait an interval behind a black window.
+  form.MDXTimer.MakeDue();
   while (!form.Terminated()) RunLoopOnce(form, platform);
   return 0;
 }

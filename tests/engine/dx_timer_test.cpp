@@ -72,6 +72,18 @@ TEST_F(TimerFixture, ReEnablingRestartsTheInterval) {
   EXPECT_EQ(ticks.size(), 1u);
 }
 
+TEST_F(TimerFixture, MakeDueTicksAtOnceThenKeepsTheInterval) {
+  timer.MakeDue();  // not attached: nothing to make due
+  timer.SetEnabled(true);
+  clock.Advance(5);
+  timer.MakeDue();
+  EXPECT_EQ(timer.MillisecondsUntilDue(), 0u);
+  IdleAfter(0);
+  IdleAfter(29);
+  IdleAfter(1);
+  EXPECT_EQ(ticks, (std::vector<int>{1, 1}));
+}
+
 TEST_F(TimerFixture, ClockWrapDoesNotStopTicks) {
   clock.Set(0xFFFFFFF0u);
   timer.SetEnabled(true);
