@@ -35,7 +35,7 @@ void TDXTimer::SetActiveOnly(bool activeOnly) {
 
 void TDXTimer::Attach() {
   attached_ = true;
-  lastTick_ = clock_.Milliseconds();
+  lastTick_ = clock_.Milliseconds() - (dueNow_ ? interval_ : 0);
 }
 
 void TDXTimer::Start() {
@@ -57,11 +57,15 @@ void TDXTimer::Idle() {
   const std::uint32_t elapsed = now - lastTick_;  // modulo 2^32, so the clock may wrap
   if (elapsed < interval_) return;
   lastTick_ = now;
+  dueNow_ = false;
   const int lagCount = static_cast<int>(std::max<std::uint32_t>(elapsed / divisor_, 1));
   if (OnTimer) OnTimer(lagCount);
 }
 
 void TDXTimer::MakeDue() {
+  // Kept until the tick: a timer that waits for the application to become
+  // active starts its interval only then.
+  dueNow_ = true;
   if (attached_) lastTick_ = clock_.Milliseconds() - interval_;
 }
 

@@ -29,7 +29,8 @@ class TDXTimer {
 
   // The idle step: raises OnTimer when at least Interval ms passed since the last tick.
   void Idle();
-  // Makes the next tick due at once, as if an interval had just passed; no-op while not attached.
+  // Makes the next tick due at once, as if an interval had just passed, also
+  // when the timer attaches only later.
   void MakeDue();
   // Milliseconds until the next tick is due; 0 when due now, UINT32_MAX while not attached.
   std::uint32_t MillisecondsUntilDue();
@@ -58,6 +59,7 @@ class TDXTimer {
   std::uint32_t lastTick_ = 0;
   bool started_ = false;
   bool attached_ = false;
+  bool dueNow_ = false;  // MakeDue was called and its tick has not come yet
   bool appActive_ = true;
 };
 

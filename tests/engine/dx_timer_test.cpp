@@ -73,7 +73,6 @@ TEST_F(TimerFixture, ReEnablingRestartsTheInterval) {
 }
 
 TEST_F(TimerFixture, MakeDueTicksAtOnceThenKeepsTheInterval) {
-  timer.MakeDue();  // not attached: nothing to make due
   timer.SetEnabled(true);
   clock.Advance(5);
   timer.MakeDue();
@@ -82,6 +81,22 @@ TEST_F(TimerFixture, MakeDueTicksAtOnceThenKeepsTheInterval) {
   IdleAfter(29);
   IdleAfter(1);
   EXPECT_EQ(ticks, (std::vector<int>{1, 1}));
+  // Only the next tick: a later attach starts a whole interval again.
+  timer.SetEnabled(false);
+  timer.SetEnabled(true);
+  EXPECT_EQ(timer.MillisecondsUntilDue(), 30u);
+}
+
+TEST_F(TimerFixture, MakeDueWaitsForTheApplicationToBecomeActive) {
+  timer.SetActiveOnly(true);
+  timer.ApplicationDeactivated();
+  timer.SetEnabled(true);
+  timer.MakeDue();
+  IdleAfter(100);
+  EXPECT_TRUE(ticks.empty());
+  timer.ApplicationActivated();
+  IdleAfter(0);
+  EXPECT_EQ(ticks, (std::vector<int>{1}));
 }
 
 TEST_F(TimerFixture, ClockWrapDoesNotStopTicks) {

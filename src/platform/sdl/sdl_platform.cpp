@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -219,11 +220,14 @@ void SdlPlatform::StartupPhase(const char* phase) {
   timespec cpu{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
   const double cpuMs = static_cast<double>(cpu.tv_sec) * 1000.0 + static_cast<double>(cpu.tv_nsec) / 1e6;
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
   // The wall clock lets a caller that noted the time before starting the game
   // measure the whole start more finely than the kernel's ticks allow.
-  std::fprintf(stderr, "brakkon: timings: %-12s %7.1f ms  (+%6.1f)  cpu %7.1f ms  wall %lld.%06ld\n",
-               phase, ms, ms - lastPhaseMs_, cpuMs, static_cast<long long>(wall.tv_sec),
-               wall.tv_nsec / 1000);
+  std::fprintf(stderr,
+               "brakkon: timings: %-12s %7.1f ms  (+%6.1f)  cpu %7.1f ms  faults %6ld  wall %lld.%06ld\n",
+               phase, ms, ms - lastPhaseMs_, cpuMs, usage.ru_minflt + usage.ru_majflt,
+               static_cast<long long>(wall.tv_sec), wall.tv_nsec / 1000);
   std::fflush(stderr);
   lastPhaseMs_ = ms;
 }
@@ -250,7 +254,7 @@ void SdlPlatform::PrepareHeap(std::size_t bytes) {
   // call brings the whole block in; freed, it stays in the heap, where the
   // pictures' allocations find it. Blocks of any size come from the heap for
   // that, and the heap is not trimmed below it.
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest it takes
   mallopt(M_TRIM_THRESHOLD, static_cast<int>(std::min<std::size_t>(bytes * 2, 1 << 30)));
   void* block = std::malloc(bytes);
   if (block == nullptr) return;
