@@ -100,7 +100,9 @@ class ReplayGoldenTest : public ::testing::Test {
     }
     for (const std::string& problem : played.outcome.problems) ADD_FAILURE() << problem;
     // The soak trusts this figure: it is counted, and a real race stays within the bound.
-    if (!played.ticks.empty()) EXPECT_GT(played.outcome.maxSprites, 0);
+    if (!played.ticks.empty()) {
+      EXPECT_GT(played.outcome.maxSprites, 0);
+    }
     EXPECT_LE(played.outcome.maxSprites, kMaxRaceSprites);
     return played;
   }
