@@ -16,6 +16,7 @@
 #include "race/race_tick.h"
 #include "replay/replay_runner.h"
 #include "replay/replay_script.h"
+#include "replay/soak.h"
 #include "replay/tick_record.h"
 
 namespace brakkon::replay {
@@ -82,10 +83,12 @@ class ReplayGoldenTest : public ::testing::Test {
     return ParseReplayScript(text, path.filename().string());
   }
 
-  static Played Play(std::string_view name, std::int64_t tickLimit = kDefaultTickLimit) {
+  static Played Play(std::string_view name, std::int64_t tickLimit = kDefaultTickLimit,
+                     std::int32_t startLevel = 0) {
     Played played;
     ReplayOptions options;
     options.tickLimit = tickLimit;
+    options.startLevel = startLevel;
     options.onTick = [&played](const TickRecord& record) { played.ticks.push_back(record); };
     played.outcome = RunReplay(Load(name), options);
     EXPECT_EQ(played.outcome.ticks, static_cast<std::int64_t>(played.ticks.size()));
@@ -96,6 +99,11 @@ class ReplayGoldenTest : public ::testing::Test {
       }
     }
     for (const std::string& problem : played.outcome.problems) ADD_FAILURE() << problem;
+    // The soak trusts this figure: it is counted, and a real race stays within the bound.
+    if (!played.ticks.empty()) {
+      EXPECT_GT(played.outcome.maxSprites, 0);
+    }
+    EXPECT_LE(played.outcome.maxSprites, kMaxRaceSprites);
     return played;
   }
 
@@ -344,6 +352,26 @@ TEST_F(ReplayGoldenTest, PauseAndTheFinishQuestion) {
   EXPECT_TRUE(HasSound(run.At(230), "Engine"));
   // Y in tick 270 ends the race: no points, so the main menu.
   EXPECT_EQ(run.At(270).state, 0);
+}
+
+// The test-only start level: the race is on that level from its first tick, with
+// that level's clock and road, and goes on from there.
+TEST_F(ReplayGoldenTest, StartLevelPutsTheRaceOnThatLevel) {
+  const Played run = Play("finish_level", 1500, 6);
+  ASSERT_FALSE(run.ticks.empty());
+  EXPECT_EQ(run.At(0).level, 6);
+  EXPECT_EQ(run.At(0).time, race::LevelTime(6));
+  EXPECT_EQ(run.outcome.firstLevel, 6);
+  EXPECT_EQ(run.outcome.lastLevel, 6);
+  // Level 6 has traffic: none of level 1's first kinds (1..9) come onto its road.
+  int objects = 0;
+  for (const TickRecord& record : run.ticks) {
+    for (const RoadObjectRecord& object : record.objects) {
+      ++objects;
+      EXPECT_GE(object.kind, 10) << "tick " << record.tick;
+    }
+  }
+  EXPECT_GT(objects, 0);
 }
 
 TEST_F(ReplayGoldenTest, SameReplayGivesTheSameBytes) {

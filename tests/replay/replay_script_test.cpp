@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "replay/command_line.h"
+#include "replay/soak.h"
 
 namespace brakkon::replay {
 namespace {
@@ -189,6 +190,21 @@ TEST(ReplayCommandLineTest, ReadsEveryOption) {
   EXPECT_TRUE(Parse({"x", "--help"}).help);
 }
 
+TEST(ReplayCommandLineTest, ReadsTheStartLevelAndTheSoak) {
+  EXPECT_EQ(Parse({"--start-level", "9", "a.replay"}).startLevel, 9);
+  EXPECT_EQ(Parse({"a.replay"}).startLevel, 0);
+
+  const CommandLine soak = Parse({"--soak", "600", "--seed", "4294967295", "--data", "build"});
+  EXPECT_EQ(soak.soakSeconds, 600);
+  EXPECT_EQ(soak.soakSeed, 4294967295u);
+  EXPECT_EQ(soak.dataDir, "build");
+  // A soak race stops far sooner than a script does, so that races move on.
+  EXPECT_EQ(soak.tickLimit, kSoakRaceTicks);
+  EXPECT_EQ(Parse({"--soak", "5"}).soakSeed, kDefaultSoakSeed);
+  EXPECT_EQ(Parse({"--ticks", "300", "--soak", "5"}).tickLimit, 300);
+  EXPECT_EQ(Parse({"a.replay"}).soakSeconds, 0);
+}
+
 TEST(ReplayCommandLineTest, RefusesBadUsage) {
   struct Case {
     std::vector<std::string_view> args;
@@ -206,6 +222,16 @@ TEST(ReplayCommandLineTest, RefusesBadUsage) {
       {{"--every", "5", "a"}, "--shots and --every go together"},
       {{"--shots", "out", "--every", "-2", "a"},
        "--every takes a whole number from 1 up, not '-2'"},
+      {{"--start-level", "10", "a"}, "--start-level takes a level from 1 to 9, not 10"},
+      {{"--start-level", "0", "a"}, "--start-level takes a whole number from 1 up, not '0'"},
+      {{"--soak", "60", "a"}, "--soak plays no replay file"},
+      {{"--soak", "60", "--shots", "out", "--every", "5"}, "--soak takes no pictures"},
+      {{"--soak", "60", "--start-level", "3"}, "--soak chooses the start levels itself"},
+      {{"--soak", "0"}, "--soak takes a whole number from 1 up, not '0'"},
+      {{"--seed", "5", "a"}, "--seed goes with --soak"},
+      {{"--soak", "5", "--seed", "-1"}, "--seed takes a number from 0 to 4294967295, not '-1'"},
+      {{"--soak", "5", "--seed", "4294967296"},
+       "--seed takes a number from 0 to 4294967295, not '4294967296'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);

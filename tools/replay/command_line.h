@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "replay/replay_runner.h"
+#include "replay/soak.h"
 
 namespace brakkon::replay {
 
@@ -20,6 +21,9 @@ struct CommandLine {
   std::string shotsDir;        // empty: no pictures
   std::int64_t shotEvery = 0;  // with shotsDir: every K-th race tick
   std::string scriptFile;
+  std::int32_t startLevel = 0;  // for tests: 1..9, the level the race jumps to; 0: as it starts
+  std::int64_t soakSeconds = 0;  // above 0: long play instead of a script
+  std::uint32_t soakSeed = kDefaultSoakSeed;
 };
 
 // Wrong options or arguments; what() says which.

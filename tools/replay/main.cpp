@@ -1,6 +1,8 @@
-// brakkon-replay: plays a replay script on the headless platform and prints each race tick as JSON.
+// brakkon-replay: plays a replay script on the headless platform and prints each race tick as
+// JSON; or, for testing, plays random races for a while and judges each.
 #include <fmt/format.h>
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -16,6 +18,8 @@
 #include "replay/frame_png.h"
 #include "replay/replay_runner.h"
 #include "replay/replay_script.h"
+#include "replay/soak.h"
+#include "shell/form.h"
 
 namespace fs = std::filesystem;
 using namespace brakkon::replay;
@@ -29,7 +33,75 @@ void Complain(std::string_view message) {
   fmt::print(stderr, "brakkon-replay: {}\n", message);
 }
 
+std::string_view EndName(ReplayEnd end) {
+  switch (end) {
+    case ReplayEnd::kRaceOver:
+      return "over";
+    case ReplayEnd::kTickLimit:
+      return "tick limit";
+    case ReplayEnd::kScriptEnd:
+      return "script end";
+    case ReplayEnd::kTimerStopped:
+      return "timer stopped";
+    case ReplayEnd::kGameClosed:
+      return "game closed";
+  }
+  return "?";
+}
+
+int Soak(const CommandLine& line) {
+  // Fixed before the game's folder becomes the working directory.
+  const fs::path failedScript = fs::absolute("brakkon-soak-failed.replay");
+  if (!line.dataDir.empty()) {
+    std::error_code error;
+    fs::current_path(line.dataDir, error);
+    if (error) {
+      Complain(fmt::format("cannot enter '{}': {}", line.dataDir, error.message()));
+      return kExitUsage;
+    }
+  }
+  SoakOptions options;
+  options.duration = std::chrono::seconds(line.soakSeconds);
+  options.seed = line.soakSeed;
+  options.raceTicks = line.tickLimit;
+  fmt::print("soak: {} s, seed {}, at most {} ticks a race\n", line.soakSeconds, line.soakSeed,
+             line.tickLimit);
+  std::fflush(stdout);
+  const SoakSummary summary = RunSoak(options, [](const SoakRace& race) {
+    fmt::print("race {}: seed {} car {} levels {}-{} ticks {} ({}) sprites {} heap {}\n",
+               race.index + 1, race.seed, race.car, race.startLevel, race.lastLevel, race.ticks,
+               EndName(race.end), race.maxSprites, race.heapBytes);
+    std::fflush(stdout);
+  });
+  const double wall = std::chrono::duration<double>(summary.wall).count();
+  const double minutes = static_cast<double>(summary.ticks) *
+                         brakkon::shell::TMForm::kTickIntervalMs / 60000.0;
+  fmt::print(
+      "soak summary: {} races, {} race ticks = {:.1f} minutes of play in {:.1f} s of wall time\n"
+      "soak summary: heap after a race {} bytes first, {} bytes last\n"
+      "soak summary: at most {} top-level sprites at once (a race can hold {})\n",
+      summary.races, summary.ticks, minutes, wall, summary.heapFirst, summary.heapLast,
+      summary.maxSprites, kMaxRaceSprites);
+  std::fflush(stdout);
+  if (summary.failure.empty()) {
+    fmt::print("soak summary: passed\n");
+    return 0;
+  }
+  Complain(fmt::format("soak failed: {}", summary.failure));
+  if (!summary.failedScript.empty()) {
+    std::ofstream out(failedScript, std::ios::binary);
+    out << summary.failedScript;
+    if (out.flush()) {
+      const std::string data = line.dataDir.empty() ? "" : " --data " + line.dataDir;
+      Complain(fmt::format("that race again: brakkon-replay{} --start-level {} --ticks {} {}", data,
+                           summary.failedStartLevel, line.tickLimit, failedScript.string()));
+    }
+  }
+  return kExitFailed;
+}
+
 int Run(const CommandLine& line) {
+  if (line.soakSeconds > 0) return Soak(line);
   const fs::path scriptPath = fs::absolute(line.scriptFile);
   std::ifstream in(scriptPath, std::ios::binary);
   if (!in) {
@@ -67,6 +139,7 @@ int Run(const CommandLine& line) {
 
   ReplayOptions options;
   options.tickLimit = line.tickLimit;
+  options.startLevel = line.startLevel;
   options.onTick = [](const TickRecord& record) {
     const std::string json = FormatTickJson(record);
     std::fwrite(json.data(), 1, json.size(), stdout);

@@ -3,10 +3,12 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
 #include "platform/headless/headless_platform.h"
+#include "race/race_tick.h"
 #include "screens/car_select_screen.h"
 #include "shell/form.h"
 
@@ -83,11 +85,20 @@ class Session {
   }
 
   // Chooses the car as the car selection does when it is clicked.
-  void OpenRace(const ReplayScript& script) {
+  void OpenRace(const ReplayScript& script, std::int32_t startLevel) {
     form_->Random.Seed(script.seed);
     screens::OpenCarSelect(*form_);
     form_->Shell.ActiveButton = kFirstCarSlot - 1 + script.car;
     form_->MDXDrawClick(0, 0);
+    if (startLevel > 1) {
+      // The level needs the car and the marker the race's set-up made.
+      if (form_->Shell.GameState == shell::TGameState::Race && form_->Race.CarSprite != nullptr) {
+        race::StartLevel(*form_, startLevel);
+      } else {
+        problems_.push_back(fmt::format("opening the race: no race to start on level {}",
+                                        startLevel));
+      }
+    }
     form_->OnSoundPlayed = [this](std::string_view name) { sounds_.emplace_back(name); };
     CollectMessages(-1);
     sounds_.clear();
@@ -140,6 +151,12 @@ class Session {
       ++outcome.ticks;
       CollectMessages(tick);
       TickRecord record = CaptureTick(*form_, tick, problems_);
+      if (outcome.ticks == 1) outcome.firstLevel = record.level;
+      outcome.lastLevel = record.level;
+      if (RaceOpen(form_->Shell.GameState)) {
+        outcome.maxSprites =
+            std::max(outcome.maxSprites, form_->MDXSpriteEngine.Engine().ChildCount());
+      }
       record.sounds = std::move(sounds_);
       sounds_.clear();
       if (options.onTick) options.onTick(record);
@@ -262,7 +279,7 @@ class Session {
 ReplayOutcome RunReplay(const ReplayScript& script, const ReplayOptions& options) {
   Session session;
   session.Start();
-  session.OpenRace(script);
+  session.OpenRace(script, options.startLevel);
   return session.Play(script, options);
 }
 

@@ -21,6 +21,9 @@ inline constexpr std::int64_t kDefaultTickLimit = 100000;
 
 struct ReplayOptions {
   std::int64_t tickLimit = kDefaultTickLimit;  // race ticks at most
+  // For tests: 2..9 jumps to that level as soon as the race opens; 0 or 1
+  // leaves the race on level 1 where the game starts it.
+  std::int32_t startLevel = 0;
   // After every race tick, in order.
   std::function<void(const TickRecord& record)> onTick;
   // After every race tick, with the frame it presented.
@@ -39,6 +42,9 @@ struct ReplayOutcome {
   ReplayEnd end = ReplayEnd::kRaceOver;
   std::int64_t ticks = 0;             // race ticks that ran
   std::vector<std::string> problems;  // error boxes shown and inconsistent state, by tick
+  std::int32_t firstLevel = 0;        // the level of the first race tick
+  std::int32_t lastLevel = 0;         // the level of the last race tick
+  int maxSprites = 0;  // the most top-level sprites after any race tick with the race open
 };
 
 // The game never got to the race: the menu did not come to rest.

@@ -258,4 +258,20 @@ ReplayScript ParseReplayScript(std::string_view text, std::string_view name) {
   return parser.Take();
 }
 
+std::string FormatKeyScript(const ReplayScript& script) {
+  std::string text = fmt::format("seed {}\ncar {}\n", script.seed, script.car);
+  // Key and lag lines may share a tick; the parser takes them in any order.
+  for (const KeyStep& step : script.steps) {
+    std::string keys;
+    for (const KeyName& entry : kKeyNames) {
+      if (!step.keys.Has(entry.key)) continue;
+      if (!keys.empty()) keys += ',';
+      keys += entry.name;
+    }
+    text += fmt::format("{} {}\n", step.tick, keys.empty() ? "-" : keys);
+  }
+  for (const LagStep& step : script.lags) text += fmt::format("{} lag {}\n", step.tick, step.lag);
+  return text;
+}
+
 }  // namespace brakkon::replay

@@ -117,4 +117,8 @@ class ReplayScriptError : public std::runtime_error {
 // ReplayScriptError at the first bad line.
 ReplayScript ParseReplayScript(std::string_view text, std::string_view name);
 
+// The text of a key script (seed, car, key and lag lines) that
+// ParseReplayScript reads back to the same script. Not for recordings.
+std::string FormatKeyScript(const ReplayScript& script);
+
 }  // namespace brakkon::replay
