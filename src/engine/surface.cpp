@@ -47,6 +47,7 @@ std::uint32_t ColorToRgb(TColor color) {
 }
 
 void TDirectDrawSurface::SetSize(int width, int height) {
+  fillTop_ = fillBottom_ = 0;
   shared_.reset();
   view_ = nullptr;
   width_ = std::max(width, 0);
@@ -56,6 +57,27 @@ void TDirectDrawSurface::SetSize(int width, int height) {
 }
 
 void TDirectDrawSurface::Own() {
+  OwnPixels();
+  SettleFill();
+}
+
+void TDirectDrawSurface::SettleFill() const {
+  if (fillTop_ >= fillBottom_) return;
+  // Only an own surface owes a fill (Fill takes the copy first), and the owed
+  // rows are its own state: doing them changes nothing a reader can tell.
+  auto& pixels = const_cast<std::vector<std::uint16_t>&>(pixels_);
+  std::uint16_t* first = pixels.data() + static_cast<std::size_t>(fillTop_) * width_;
+  const std::size_t count = static_cast<std::size_t>(fillBottom_ - fillTop_) * width_;
+  fillTop_ = fillBottom_ = 0;
+  // Byte-wise runs at memory speed, which a 16-bit store loop does not reach.
+  if ((fillPixel_ & 0xFF) == (fillPixel_ >> 8)) {
+    std::memset(first, fillPixel_ & 0xFF, count * sizeof(fillPixel_));
+  } else {
+    std::fill_n(first, count, fillPixel_);
+  }
+}
+
+void TDirectDrawSurface::OwnPixels() {
   if (!view_) return;
   std::vector<std::uint16_t> own(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
   for (int row = 0; row < height_; ++row)
@@ -68,15 +90,10 @@ void TDirectDrawSurface::Own() {
 }
 
 void TDirectDrawSurface::Fill(std::uint32_t color) {
-  Own();
-  const auto pixel = static_cast<std::uint16_t>(color);
-  // Every frame starts with a fill; byte-wise it runs at memory speed, which a
-  // 16-bit store loop does not reach.
-  if ((pixel & 0xFF) == (pixel >> 8)) {
-    if (!pixels_.empty()) std::memset(pixels_.data(), pixel & 0xFF, pixels_.size() * sizeof(pixel));
-  } else {
-    std::fill(pixels_.begin(), pixels_.end(), pixel);
-  }
+  OwnPixels();
+  fillPixel_ = static_cast<std::uint16_t>(color);
+  fillTop_ = 0;
+  fillBottom_ = width_ > 0 ? height_ : 0;
 }
 
 void TDirectDrawSurface::Draw(int x, int y, TRect sourceRect, const TDirectDrawSurface* source,
@@ -126,7 +143,18 @@ void TDirectDrawSurface::Draw(int x, int y, TRect sourceRect, const TDirectDrawS
   const std::uint16_t key = source->colorKey_;
   // A surface drawn onto itself may share a picture: taking the copy first keeps
   // `source` reading what this copy writes, as an own surface does.
-  Own();
+  OwnPixels();
+  const int top = static_cast<int>(dt);
+  const int bottom = static_cast<int>(db);
+  if (!transparent && source != this && dl == 0 && w == width_ && top <= fillTop_ &&
+      bottom > fillTop_) {
+    fillTop_ = std::min(bottom, fillBottom_);
+  } else if (!transparent && source != this && dl == 0 && w == width_ && bottom >= fillBottom_ &&
+             top < fillBottom_) {
+    fillBottom_ = std::max(top, fillTop_);
+  } else {
+    SettleFill();
+  }
   const std::uint16_t* sourcePixels = source->Pixels();
   for (int row = 0; row < h; ++row) {
     const int srcY = static_cast<int>(mirrorY ? sb - 1 - row : st + row);
@@ -224,6 +252,7 @@ void TDirectDrawSurface::LoadPictureRect(const TGraphic& graphic, TRect sourceRe
                       sourceRect.Right <= image.width && sourceRect.Bottom <= image.height &&
                       sourceRect.Width() > 0 && sourceRect.Height() > 0 && image.pixels;
   if (inside) {
+    fillTop_ = fillBottom_ = 0;
     pixels_.clear();
     pixels_.shrink_to_fit();
     width_ = sourceRect.Width();

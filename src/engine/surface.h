@@ -47,7 +47,10 @@ class TDirectDrawSurface {
     Own();
     return pixels_.data();
   }
-  const std::uint16_t* Pixels() const { return view_ ? view_ : pixels_.data(); }
+  const std::uint16_t* Pixels() const {
+    SettleFill();
+    return view_ ? view_ : pixels_.data();
+  }
   int Pitch() const { return pitch_; }
   std::uint16_t Pixel(int x, int y) const { return Pixels()[static_cast<std::size_t>(y) * pitch_ + x]; }
   void SetPixel(int x, int y, std::uint16_t value) { Pixels()[static_cast<std::size_t>(y) * pitch_ + x] = value; }
@@ -85,8 +88,12 @@ class TDirectDrawSurface {
   TCanvas& Canvas() { return canvas_; }
 
  private:
-  // A surface sharing a picture takes its own copy before it is written.
+  // Before a write: a surface sharing a picture takes its own copy, and a fill
+  // still owed is done.
   void Own();
+  void OwnPixels();
+  // Does the part of the last Fill that nothing has drawn over yet.
+  void SettleFill() const;
 
   int width_ = 0;
   int height_ = 0;
@@ -95,6 +102,12 @@ class TDirectDrawSurface {
   std::shared_ptr<const std::uint16_t[]> shared_;  // keeps a shared picture's pixels alive
   const std::uint16_t* view_ = nullptr;            // the shared rectangle's first pixel
   std::uint16_t colorKey_ = 0;
+  // Every frame starts with a fill that an opaque background then covers: the
+  // fill is owed instead of done, for rows [fillTop_, fillBottom_), and draws
+  // that cover whole rows from either end of that band take them off it.
+  mutable int fillTop_ = 0;
+  mutable int fillBottom_ = 0;
+  std::uint16_t fillPixel_ = 0;
   TCanvas canvas_;
 };
 

@@ -1,6 +1,8 @@
 // Surface copies: clipping at every edge, colour key, mirroring, rotation.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/surface.h"
 
 namespace brakkon::engine {
@@ -92,6 +94,57 @@ TEST(SurfaceDraw, NullSourceAndHugeCoordinatesAreHarmless) {
   dst.Draw(-2147483647, -2147483647, TRect{0, 0, 2147483647, 2147483647}, &src, false);
   dst.Draw(0, 0, TRect{-2147483647, 0, 2147483647, 4}, &src, false);
   EXPECT_EQ(CountNonZero(dst), 0);
+}
+
+// A fill is owed until something reads or draws over part of it; the frame
+// must come out exactly as if it had been done at once.
+TEST(SurfaceFill, OwedFillEndsAsIfDoneAtOnce) {
+  struct Draw {
+    int x, y, w, h;
+    bool transparent;
+    bool ontoItself = false;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Draw> draws;
+  };
+  const Case cases[] = {
+      {"whole surface", {{0, 0, 12, 8, false}}},
+      {"top band then bottom band", {{0, 0, 12, 3, false}, {0, 3, 12, 5, false}}},
+      {"bottom band then top band", {{0, 5, 12, 3, false}, {0, 0, 12, 5, false}}},
+      {"bands leave a gap", {{0, 0, 12, 2, false}, {0, 6, 12, 2, false}}},
+      {"band in the middle", {{0, 3, 12, 2, false}}},
+      {"band above the top edge", {{0, -2, 12, 4, false}, {0, 4, 12, 8, false}}},
+      {"keyed over everything", {{0, 0, 12, 8, true}}},
+      {"narrower than the surface", {{1, 0, 11, 8, false}}},
+      {"band then a keyed sprite", {{0, 0, 12, 4, false}, {3, 2, 4, 5, true}}},
+      {"onto itself", {{0, 0, 12, 4, false}, {0, 4, 12, 4, false, true}}},
+  };
+  TDirectDrawSurface source = NumberedSource(12, 8);
+  // Holes in the key colour, so a keyed copy shows what lies below.
+  for (int y = 0; y < 8; y += 3) source.SetPixel(y, y, 0);
+  source.SetTransparentColor(0);
+  for (const Case& c : cases) {
+    TDirectDrawSurface owed(12, 8);
+    TDirectDrawSurface done(12, 8);
+    for (TDirectDrawSurface* s : {&owed, &done}) s->Draw(0, 0, source.ClientRect(), &source, false);
+    owed.Fill(0x1234);
+    done.Fill(0x1234);
+    done.Pixel(0, 0);  // a read settles the fill
+    for (const Draw& d : c.draws) {
+      for (TDirectDrawSurface* s : {&owed, &done}) {
+        const TDirectDrawSurface* from = d.ontoItself ? s : &source;
+        s->Draw(d.x, d.y, TRect{0, 0, d.w, d.h}, from, d.transparent);
+      }
+    }
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 12; ++x) ASSERT_EQ(owed.Pixel(x, y), done.Pixel(x, y)) << c.name << " " << x << "," << y;
+  }
+  // A second fill replaces what the first still owes.
+  TDirectDrawSurface twice(4, 4);
+  twice.Fill(0x1111);
+  twice.Fill(0x2222);
+  EXPECT_EQ(twice.Pixel(3, 3), 0x2222);
 }
 
 TEST(SurfaceDrawRotated, AngleZeroWithPivotZeroIsAPlainCopy) {
