@@ -48,6 +48,7 @@ std::uint32_t ColorToRgb(TColor color) {
 
 void TDirectDrawSurface::SetSize(int width, int height) {
   fillTop_ = fillBottom_ = 0;
+  keySpans_.clear();
   shared_.reset();
   view_ = nullptr;
   width_ = std::max(width, 0);
@@ -77,7 +78,25 @@ void TDirectDrawSurface::SettleFill() const {
   }
 }
 
+TDirectDrawSurface::KeySpan TDirectDrawSurface::KeySpanOfRow(int y) const {
+  if (keySpans_.empty() || keySpansKey_ != colorKey_) {
+    keySpans_.assign(static_cast<std::size_t>(height_), KeySpan{});
+    keySpansKey_ = colorKey_;
+    const std::uint16_t* pixels = Pixels();
+    for (int row = 0; row < height_; ++row) {
+      const std::uint16_t* line = pixels + static_cast<std::size_t>(row) * pitch_;
+      int first = 0;
+      while (first < width_ && line[first] == colorKey_) ++first;
+      int last = width_;
+      while (last > first && line[last - 1] == colorKey_) --last;
+      keySpans_[static_cast<std::size_t>(row)] = KeySpan{first, last};
+    }
+  }
+  return keySpans_[static_cast<std::size_t>(y)];
+}
+
 void TDirectDrawSurface::OwnPixels() {
+  keySpans_.clear();
   if (!view_) return;
   std::vector<std::uint16_t> own(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
   for (int row = 0; row < height_; ++row)
@@ -165,8 +184,11 @@ void TDirectDrawSurface::Draw(int x, int y, TRect sourceRect, const TDirectDrawS
       if (!transparent) {
         std::copy_n(src, w, dst);
       } else {
+        const KeySpan span = source->KeySpanOfRow(srcY);
+        const int from = std::max(0, span.first - static_cast<int>(sl));
+        const int to = std::min(w, span.last - static_cast<int>(sl));
         // A select rather than a branch, so the compiler can copy many pixels at once.
-        for (int i = 0; i < w; ++i) dst[i] = src[i] != key ? src[i] : dst[i];
+        for (int i = from; i < to; ++i) dst[i] = src[i] != key ? src[i] : dst[i];
       }
     } else {
       for (int i = 0; i < w; ++i) {
@@ -253,6 +275,7 @@ void TDirectDrawSurface::LoadPictureRect(const TGraphic& graphic, TRect sourceRe
                       sourceRect.Width() > 0 && sourceRect.Height() > 0 && image.pixels;
   if (inside) {
     fillTop_ = fillBottom_ = 0;
+    keySpans_.clear();
     pixels_.clear();
     pixels_.shrink_to_fit();
     width_ = sourceRect.Width();

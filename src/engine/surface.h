@@ -94,6 +94,12 @@ class TDirectDrawSurface {
   void OwnPixels();
   // Does the part of the last Fill that nothing has drawn over yet.
   void SettleFill() const;
+  // Columns [first, last) of row y hold every pixel that is not the colour key.
+  struct KeySpan {
+    int first = 0;
+    int last = 0;
+  };
+  KeySpan KeySpanOfRow(int y) const;
 
   int width_ = 0;
   int height_ = 0;
@@ -105,6 +111,11 @@ class TDirectDrawSurface {
   // Every frame starts with a fill that an opaque background then covers: the
   // fill is owed instead of done, for rows [fillTop_, fillBottom_), and draws
   // that cover whole rows from either end of that band take them off it.
+  // A keyed copy skips each row's transparent ends: the menus' panels and
+  // captions are mostly key colour. Worked out at the first keyed copy from
+  // the surface and forgotten at any write.
+  mutable std::vector<KeySpan> keySpans_;
+  mutable std::uint16_t keySpansKey_ = 0;
   mutable int fillTop_ = 0;
   mutable int fillBottom_ = 0;
   std::uint16_t fillPixel_ = 0;

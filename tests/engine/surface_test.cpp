@@ -147,6 +147,38 @@ TEST(SurfaceFill, OwedFillEndsAsIfDoneAtOnce) {
   EXPECT_EQ(twice.Pixel(3, 3), 0x2222);
 }
 
+// Keyed copies skip each source row's transparent ends; what they skip must
+// follow the source's pixels, its key and the clipped part of the row.
+TEST(SurfaceDraw, KeyedCopyFollowsEveryChangeOfTheSourceRows) {
+  TDirectDrawSurface source = NumberedSource(8, 3);
+  for (int x : {0, 1, 6, 7}) source.SetPixel(x, 0, 0);  // row 0: key at both ends
+  for (int x = 0; x < 8; ++x) source.SetPixel(x, 1, 0);  // row 1: all key
+  source.SetTransparentColor(0);
+  auto drawn = [&source](int sourceLeft) {
+    TDirectDrawSurface dst(8, 3);
+    dst.Fill(0x7777);
+    dst.Draw(0, 0, TRect{sourceLeft, 0, 8, 3}, &source, true);
+    std::vector<std::uint16_t> pixels;
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 8 - sourceLeft; ++x) pixels.push_back(dst.Pixel(x, y));
+    return pixels;
+  };
+  auto expected = [&source](int sourceLeft) {
+    std::vector<std::uint16_t> pixels;
+    for (int y = 0; y < 3; ++y)
+      for (int x = sourceLeft; x < 8; ++x) {
+        const std::uint16_t p = source.Pixel(x, y);
+        pixels.push_back(p != source.TransparentColor() ? p : 0x7777);
+      }
+    return pixels;
+  };
+  for (int left : {0, 1, 3, 7}) EXPECT_EQ(drawn(left), expected(left)) << "from column " << left;
+  source.SetPixel(7, 1, 5);  // a write shows in the next copy
+  EXPECT_EQ(drawn(0), expected(0));
+  source.SetTransparentColor(static_cast<std::uint16_t>(1 + 2 + 16 * 0));  // a new key too
+  EXPECT_EQ(drawn(2), expected(2));
+}
+
 TEST(SurfaceDrawRotated, AngleZeroWithPivotZeroIsAPlainCopy) {
   const TDirectDrawSurface src = NumberedSource(5, 3);
   for (int angle : {0, 256, -256}) {
