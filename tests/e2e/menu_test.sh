@@ -89,16 +89,23 @@ expect_screen cars
 press Escape
 
 # Alt+Enter: full screen and back, the game goes on.
+# The switch takes a moment, longer on a busy machine: wait up to 10 s for each size.
+wait_size() {  # wait_size <width> <height>: sets fw and fh to the size last seen
+  for _ in $(seq 50); do
+    read -r _ _ fw fh <<<"$(geometry "$window")"
+    [[ $fw == "$1" && $fh == "$2" ]] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 xdotool key alt+Return
-sleep 1.5
+wait_size 1024 768 || fail "Alt+Enter gave ${fw}x$fh, not full screen"
+sleep 0.5
 import -window root "$work/fullscreen.png"
 echo "screenshot $work/fullscreen.png"
-read -r _ _ fw fh <<<"$(geometry "$window")"
-[[ $fw == 1024 && $fh == 768 ]] || fail "Alt+Enter gave ${fw}x$fh, not full screen"
 xdotool key alt+Return
-sleep 1.5
-read -r _ _ ww wh <<<"$(geometry "$window")"
-[[ $ww == 800 && $wh == 600 ]] || fail "the second Alt+Enter gave ${ww}x$wh, not the window"
+wait_size 800 600 || fail "the second Alt+Enter gave ${fw}x$fh, not the window"
+sleep 0.5
 
 # Exit, by the pointer.
 xdotool mousemove --window "$window" 675 450
