@@ -3,9 +3,12 @@
 # UndefinedBehaviorSanitizer) for SECONDS each (default 600), one target after
 # the other, and prints a table of executions and findings.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]
-# Each target's corpus grows in build-fuzz/corpus/NAME (seeded from the baked
-# data and the game's own writers); crashes land in build-fuzz/crashes/NAME.
-# A crash worth keeping goes to fuzz/regressions/NAME, which ./test.sh replays.
+# Each target's corpus grows in build-fuzz/corpus/NAME, seeded from the baked
+# data, the game's own writers and the corpus kept in fuzz/corpus/NAME; crashes
+# land in build-fuzz/crashes/NAME. ./test.sh replays fuzz/corpus and
+# fuzz/regressions: a crash worth keeping goes to fuzz/regressions/NAME, and
+#   build-fuzz/fuzz/fuzz_NAME -merge=1 fuzz/corpus/NAME build-fuzz/corpus/NAME
+# adds what a run found that reaches new code to the kept corpus.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
@@ -45,7 +48,7 @@ for name in "${targets[@]}"; do
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 "$build/fuzz/fuzz_$name" \
     -max_total_time="$seconds" -max_len="${max_len[$name]}" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$crashes/" "${dictionary[@]}" \
-    "$corpus" "$build/fuzz/seeds/$name" >"$log" 2>&1
+    "$corpus" "$build/fuzz/seeds/$name" "$root/fuzz/corpus/$name" >"$log" 2>&1
   status=$?
   set -e
   runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
