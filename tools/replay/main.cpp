@@ -49,17 +49,19 @@ std::string_view EndName(ReplayEnd end) {
   return "?";
 }
 
+// Makes --data the working directory; false, having said why, when it cannot.
+bool EnterDataFolder(const CommandLine& line) {
+  if (line.dataDir.empty()) return true;
+  std::error_code error;
+  fs::current_path(line.dataDir, error);
+  if (error) Complain(fmt::format("cannot enter '{}': {}", line.dataDir, error.message()));
+  return !error;
+}
+
 int Soak(const CommandLine& line) {
   // Fixed before the game's folder becomes the working directory.
   const fs::path failedScript = fs::absolute("brakkon-soak-failed.replay");
-  if (!line.dataDir.empty()) {
-    std::error_code error;
-    fs::current_path(line.dataDir, error);
-    if (error) {
-      Complain(fmt::format("cannot enter '{}': {}", line.dataDir, error.message()));
-      return kExitUsage;
-    }
-  }
+  if (!EnterDataFolder(line)) return kExitUsage;
   SoakOptions options;
   options.duration = std::chrono::seconds(line.soakSeconds);
   options.seed = line.soakSeed;
@@ -128,14 +130,7 @@ int Run(const CommandLine& line) {
       return kExitUsage;
     }
   }
-  if (!line.dataDir.empty()) {
-    std::error_code error;
-    fs::current_path(line.dataDir, error);
-    if (error) {
-      Complain(fmt::format("cannot enter '{}': {}", line.dataDir, error.message()));
-      return kExitUsage;
-    }
-  }
+  if (!EnterDataFolder(line)) return kExitUsage;
 
   ReplayOptions options;
   options.tickLimit = line.tickLimit;
