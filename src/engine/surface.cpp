@@ -165,11 +165,11 @@ void TDirectDrawSurface::Draw(int x, int y, TRect sourceRect, const TDirectDrawS
   OwnPixels();
   const int top = static_cast<int>(dt);
   const int bottom = static_cast<int>(db);
-  if (!transparent && source != this && dl == 0 && w == width_ && top <= fillTop_ &&
-      bottom > fillTop_) {
+  // Whole rows replaced by other pixels: the fill owed on them need never be done.
+  const bool replacesRows = !transparent && source != this && dl == 0 && w == width_;
+  if (replacesRows && top <= fillTop_ && bottom > fillTop_) {
     fillTop_ = std::min(bottom, fillBottom_);
-  } else if (!transparent && source != this && dl == 0 && w == width_ && bottom >= fillBottom_ &&
-             top < fillBottom_) {
+  } else if (replacesRows && bottom >= fillBottom_ && top < fillBottom_) {
     fillBottom_ = std::max(top, fillTop_);
   } else {
     SettleFill();
