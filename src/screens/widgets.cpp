@@ -57,16 +57,40 @@ TCaptionSprite::TCaptionSprite(engine::TSprite* parent, shell::TMForm& form,
 
 void TCaptionSprite::MoveSelf(int moveAmount) { engine::TImageSprite::MoveSelf(moveAmount); }
 
+namespace {
+
+// A slot that holds a button of the current screen. Every read of a slot by a
+// computed number goes through it: the highlight can be left on a number the
+// current screen does not use (a main-menu slot while a sub-screen is up).
+TMenuButton* LiveButton(shell::ShellState& s, int slot) {
+  if (slot < 1 || slot > s.ButtonCount || slot >= static_cast<int>(s.Buttons.size())) {
+    return nullptr;
+  }
+  return s.Buttons[slot];
+}
+
+// A step to a neighbour slot is kept even when the neighbour is a main-menu
+// slot outside the screen's range (the screen then closes at its tick); a
+// step that would leave the screen's slots altogether lands in the range, at
+// `fallback`, so no press can ever walk the highlight to 0 or below.
+void SettleStep(shell::ShellState& s, int next, int fallback) {
+  s.ActiveButton = LiveButton(s, next) != nullptr ? next : fallback;
+}
+
+}  // namespace
+
 void RefreshButtons(shell::TMForm& form) {
   auto& s = form.Shell;
   for (int i = 1; i <= s.ButtonCount; ++i) {
-    if (i == s.ActiveButton) continue;
-    s.Buttons[i]->Deactivate();
-    s.Buttons[i]->IsActive = false;
+    TMenuButton* button = LiveButton(s, i);
+    if (i == s.ActiveButton || button == nullptr) continue;
+    button->Deactivate();
+    button->IsActive = false;
   }
-  if (s.ActiveButton != 0 && !s.Buttons[s.ActiveButton]->IsActive) {
-    s.Buttons[s.ActiveButton]->Activate();
-    s.Buttons[s.ActiveButton]->IsActive = true;
+  TMenuButton* active = LiveButton(s, s.ActiveButton);
+  if (active != nullptr && !active->IsActive) {
+    active->Activate();
+    active->IsActive = true;
     form.PlaySound("Button_Activated", false);
   }
 }
@@ -74,9 +98,10 @@ void RefreshButtons(shell::TMForm& form) {
 void HoverTest(shell::TMForm& form) {
   auto& s = form.Shell;
   for (int i = 1; i <= s.ButtonCount; ++i) {
-    const TMenuButton& b = *s.Buttons[i];
-    if (b.Y <= s.MouseY && s.MouseY <= b.Y + b.Height && b.X <= s.MouseX &&
-        s.MouseX <= b.X + b.Width) {
+    const TMenuButton* b = LiveButton(s, i);
+    if (b == nullptr) continue;
+    if (b->Y <= s.MouseY && s.MouseY <= b->Y + b->Height && b->X <= s.MouseX &&
+        s.MouseX <= b->X + b->Width) {
       s.ActiveButton = i;
       return;
     }
@@ -87,9 +112,10 @@ void StepForward(shell::TMForm& form, bool wrap) {
   auto& s = form.Shell;
   s.NavOverrun = false;
   if (wrap) {
-    s.ActiveButton = s.ActiveButton == s.LastButton ? s.FirstButton : s.ActiveButton + 1;
+    SettleStep(s, s.ActiveButton == s.LastButton ? s.FirstButton : s.ActiveButton + 1,
+               s.FirstButton);
   } else if (s.ActiveButton < s.LastButton) {
-    ++s.ActiveButton;
+    SettleStep(s, s.ActiveButton + 1, s.FirstButton);
   } else {
     s.NavOverrun = true;
   }
@@ -100,9 +126,10 @@ void StepBackward(shell::TMForm& form, bool wrap) {
   auto& s = form.Shell;
   s.NavOverrun = false;
   if (wrap) {
-    s.ActiveButton = s.ActiveButton == s.FirstButton ? s.LastButton : s.ActiveButton - 1;
+    SettleStep(s, s.ActiveButton == s.FirstButton ? s.LastButton : s.ActiveButton - 1,
+               s.LastButton);
   } else if (s.ActiveButton > s.FirstButton) {
-    --s.ActiveButton;
+    SettleStep(s, s.ActiveButton - 1, s.LastButton);
   } else {
     s.NavOverrun = true;
   }

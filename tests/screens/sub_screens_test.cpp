@@ -125,6 +125,52 @@ TEST_P(SubScreenTest, ItsOwnMenuButtonCanBeHighlightedAndAnArrowFromItClosesIt) 
   ExpectBackOnTheMenu(screen.menuSlot + 1, menuSprites);
 }
 
+// The pointer resting on any main-menu button while the arrows step the
+// highlight: the hover and the arrow land in one tick, and each press after it
+// steps on from wherever the highlight went. No slot outside the screen's
+// buttons may ever be read, and the highlight stays on a real slot or none.
+TEST_P(SubScreenTest, ArrowsWithThePointerOnAMenuButtonKeepTheHighlightOnASlot) {
+  const SubScreen& screen = GetParam();
+  const int backKey = screen.stepKey == platform::vk::kDown ? platform::vk::kUp
+                                                            : platform::vk::kLeft;
+  for (const int key : {backKey, screen.stepKey}) {
+    for (int menuSlot = 1; menuSlot <= 6; ++menuSlot) {
+      SCOPED_TRACE(testing::Message() << "pointer on slot " << menuSlot << ", key " << key);
+      StartAtRest();
+      OpenFromMenu();
+      MoveToSlot(menuSlot);
+      for (int press = 0; press < 4; ++press) {
+        TapKey(key);
+        Ticks(2);
+        const int active = shell().ActiveButton;
+        ASSERT_TRUE(active >= 0 && active <= shell().ButtonCount) << "highlight " << active;
+        if (active != 0) {
+          ASSERT_NE(shell().Buttons[active], nullptr);
+        }
+      }
+      TearDown();
+      SetUp();
+    }
+  }
+}
+
+// The car selection's wrapping step from its own menu button: Left twice with
+// the pointer on Start walks into the cars from the far end, not past slot 1.
+class HighlightStepTest : public GameFixture {};
+
+TEST_F(HighlightStepTest, LeftFromStartOnTheCarSelectionEntersTheCarsFromTheEnd) {
+  StartAtRest();
+  Type("\r");
+  Ticks(1);
+  ASSERT_EQ(shell().GameState, TGameState::CarSelect);
+  MoveToSlot(1);
+  StepKey(platform::vk::kLeft);
+  EXPECT_EQ(shell().ActiveButton, 10);
+  StepKey(platform::vk::kLeft);
+  EXPECT_EQ(shell().ActiveButton, 9);
+  EXPECT_EQ(shell().GameState, TGameState::CarSelect);
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, SubScreenTest, ::testing::ValuesIn(kSubScreens),
                          [](const auto& info) { return std::string(info.param.name); });
 
