@@ -269,9 +269,22 @@ std::vector<std::uint8_t> EncodeDib24PictureData(const RgbImage& image) {
   return out;
 }
 
+namespace {
+
+void WriteRootProperties(TComponentWriter& writer, const ArchiveRoot& root) {
+  for (const auto& [name, value] : root.integers) {
+    writer.PropertyName(name);
+    writer.Integer(value);
+  }
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> WriteImageArchive(const std::vector<ImageArchiveItem>& items,
-                                            std::string_view resourceName) {
-  TComponentWriter writer(resourceName, "TPictureCollectionComponent", "");
+                                            std::string_view resourceName,
+                                            const ArchiveRoot& root) {
+  TComponentWriter writer(resourceName, "TPictureCollectionComponent", root.componentName);
+  WriteRootProperties(writer, root);
   writer.PropertyName("List.ColorTable");
   const std::vector<std::uint8_t> colorTable(1024, 0);
   writer.Binary(colorTable);
@@ -308,8 +321,10 @@ std::vector<std::uint8_t> WriteImageArchive(const std::vector<ImageArchiveItem>&
 }
 
 std::vector<std::uint8_t> WriteSoundArchive(const std::vector<SoundArchiveItem>& items,
-                                            std::string_view resourceName) {
-  TComponentWriter writer(resourceName, "TWaveCollectionComponent", "");
+                                            std::string_view resourceName,
+                                            const ArchiveRoot& root) {
+  TComponentWriter writer(resourceName, "TWaveCollectionComponent", root.componentName);
+  WriteRootProperties(writer, root);
   writer.PropertyName("List");
   writer.BeginCollection();
   for (const SoundArchiveItem& item : items) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/rect.h"
@@ -80,10 +81,20 @@ struct ImageArchiveItem {
 // bottom-up rows).
 std::vector<std::uint8_t> EncodeDib24PictureData(const RgbImage& image);
 
+// What an archive's root carries besides its list: a component name and
+// integer properties of the component class (`Tag`; `Left` and `Top` of a
+// component placed at design time), written before the list. The game's own
+// archives carry none of them.
+struct ArchiveRoot {
+  std::string componentName;
+  std::vector<std::pair<std::string, std::int32_t>> integers;
+};
+
 // A complete image archive (root class TPictureCollectionComponent, a 1024-byte
 // `List.ColorTable`, the `List` collection).
 std::vector<std::uint8_t> WriteImageArchive(const std::vector<ImageArchiveItem>& items,
-                                            std::string_view resourceName = "IMAGES");
+                                            std::string_view resourceName = "IMAGES",
+                                            const ArchiveRoot& root = {});
 
 // One sound item: `Name`, `Looped`, `MaxPlayingCount`, `Wave.WAVE` (a complete RIFF WAVE image).
 struct SoundArchiveItem {
@@ -95,7 +106,8 @@ struct SoundArchiveItem {
 
 // A complete sound archive (root class TWaveCollectionComponent, the `List` collection).
 std::vector<std::uint8_t> WriteSoundArchive(const std::vector<SoundArchiveItem>& items,
-                                            std::string_view resourceName = "SOUNDS");
+                                            std::string_view resourceName = "SOUNDS",
+                                            const ArchiveRoot& root = {});
 
 // Writes bytes to a file; raises EFOpenError when it cannot be created.
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);

@@ -243,13 +243,17 @@ const TPropertyList::Entry* TPropertyList::FindDefined(std::string_view name) co
   return nullptr;
 }
 
+void DefineComponentRootProperties(TPropertyList& properties) {
+  properties.String("Name", [](const std::string&) {});
+  for (const char* name : {"Tag", "Left", "Top"}) properties.Integer(name, [](std::int32_t) {});
+}
+
 TReader::TReader(ByteReader& input, std::string rootName)
     : input_(input), rootName_(std::move(rootName)) {}
 
 void TReader::PropertyError(const std::string& message) const {
   if (propertyPath_.empty()) throw EReadError(message);
-  throw EReadError(fmt::sprintf("Error reading %s%s%s: %s", rootName_, rootName_.empty() ? "" : ".",
-                                propertyPath_, message));
+  throw EReadError(fmt::sprintf("Error reading %s%s%s: %s", rootName_, ".", propertyPath_, message));
 }
 
 void TReader::InvalidValue() const {

@@ -125,6 +125,12 @@ class TStreamObject {
   virtual void DefineProperties(TPropertyList& properties) = 0;
 };
 
+// The component-class properties an archive's root may carry besides its
+// list: the name, the tag, and the position a component placed at design time
+// stores (Left, Top). The archive has no use for them: each value is checked
+// for its type and dropped.
+void DefineComponentRootProperties(TPropertyList& properties);
+
 // Reads values and property lists of one component stream. Errors about a
 // property ("Property %s does not exist", "Invalid property value", "Invalid
 // property path") come as EReadError "Error reading %s%s%s: %s"; a stream that

@@ -2,6 +2,8 @@
 // archive loading, and the image list that binds a collection to a display.
 #include "engine/picture_collection.h"
 
+#include <algorithm>
+
 #include <fmt/printf.h>
 
 #include "engine/byte_reader.h"
@@ -71,15 +73,12 @@ class PictureCollectionComponent : public TStreamObject {
  public:
   explicit PictureCollectionComponent(TPictureCollection& collection) : list_(collection) {}
   void DefineProperties(TPropertyList& properties) override {
-    properties.String("Name", [this](std::string name) { name_ = std::move(name); });
-    properties.Integer("Tag", [this](std::int32_t tag) { tag_ = tag; });
+    DefineComponentRootProperties(properties);
     properties.Collection("List", list_, &list_);
   }
 
  private:
   ListStreamObject list_;
-  std::string name_;
-  std::int32_t tag_ = 0;
 };
 
 }  // namespace
@@ -123,8 +122,7 @@ TPictureCollectionItem::Layout TPictureCollectionItem::ComputeLayout() const {
   const std::int64_t ph = picture_.Height();
   const std::int64_t w = Width();
   const std::int64_t h = Height();
-  // Negative skips would put patterns outside the picture.
-  if (pw <= 0 || ph <= 0 || SkipWidth < 0 || SkipHeight < 0) return layout;
+  if (pw <= 0 || ph <= 0) return layout;
   layout.width = static_cast<int>(w);
   layout.height = static_cast<int>(h);
   if (w == pw && h == ph) {
@@ -134,10 +132,17 @@ TPictureCollectionItem::Layout TPictureCollectionItem::ComputeLayout() const {
     layout.cellHeight = ph;
     return layout;
   }
-  layout.cellWidth = w + SkipWidth;
-  layout.cellHeight = h + SkipHeight;
-  const std::int64_t cols = (pw + SkipWidth) / layout.cellWidth;
-  const std::int64_t rows = (ph + SkipHeight) / layout.cellHeight;
+  // A negative skip makes patterns overlap; it still cuts patterns as long as
+  // a cell keeps at least one pixel, and the last one of a row then ends at
+  // or inside the picture's edge, since cols * cell <= picture + skip.
+  const std::int64_t cellWidth = w + SkipWidth;
+  const std::int64_t cellHeight = h + SkipHeight;
+  if (cellWidth <= 0 || cellHeight <= 0) return Layout{};
+  const std::int64_t cols = std::max<std::int64_t>(0, (pw + SkipWidth) / cellWidth);
+  const std::int64_t rows = std::max<std::int64_t>(0, (ph + SkipHeight) / cellHeight);
+  if (cols == 0 || rows == 0) return Layout{};
+  layout.cellWidth = cellWidth;
+  layout.cellHeight = cellHeight;
   // Cells are at least one pixel, so the count never exceeds the picture's pixels.
   layout.cols = static_cast<int>(cols);
   layout.count = static_cast<int>(cols * rows);

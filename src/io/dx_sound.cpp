@@ -77,15 +77,12 @@ class WaveCollectionComponent : public engine::TStreamObject {
  public:
   explicit WaveCollectionComponent(TWaveCollection& collection) : list_(collection) {}
   void DefineProperties(engine::TPropertyList& properties) override {
-    properties.String("Name", [this](std::string name) { name_ = std::move(name); });
-    properties.Integer("Tag", [this](std::int32_t tag) { tag_ = tag; });
+    engine::DefineComponentRootProperties(properties);
     properties.Collection("List", list_, &list_);
   }
 
  private:
   ListStreamObject list_;
-  std::string name_;
-  std::int32_t tag_ = 0;
 };
 
 }  // namespace

@@ -86,7 +86,12 @@ TEST(PictureItem, PatternCountsAndRectanglesFollowTheCellGrid) {
       // The last cell holds a whole pattern but only part of its skip.
       {102, 35, 30, 35, 5, 0, 3, {70, 0, 100, 35}},
       {50, 50, 60, 60, 0, 0, 0, {}},
-      {50, 50, 10, 10, -5, 0, 0, {}},
+      // A negative skip overlaps the patterns; the last one still ends inside the picture.
+      {50, 50, 10, 10, -5, 0, 45, {40, 40, 50, 50}},
+      {50, 50, 10, 10, 0, -9, 205, {40, 40, 50, 50}},
+      // A cell of no pixels cuts nothing.
+      {50, 50, 10, 10, -10, 0, 0, {}},
+      {50, 50, 10, 10, -15, 0, 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
@@ -282,7 +287,7 @@ TEST(PictureCollection, FailedLoadKeepsTheItemsReadSoFar) {
     collection.LoadArchiveBytes(writer.Finish());
     ADD_FAILURE() << "no error";
   } catch (const EReadError& e) {
-    EXPECT_STREQ(e.what(), "Error reading Nmae: Property Nmae does not exist");
+    EXPECT_STREQ(e.what(), "Error reading .Nmae: Property Nmae does not exist");
   }
   EXPECT_NE(collection.Find("First"), nullptr);
 }
