@@ -66,6 +66,30 @@ void TDXDraw::Notify(TDXDrawNotifyType type) {
   }
 }
 
+namespace {
+
+// Runs every step of a sequence that must finish whatever one step throws,
+// keeping the first error to pass on at the end.
+class FirstError {
+ public:
+  template <typename Step>
+  void Run(Step&& step) {
+    try {
+      step();
+    } catch (...) {
+      if (!first_) first_ = std::current_exception();
+    }
+  }
+  void Rethrow() const {
+    if (first_) std::rethrow_exception(first_);
+  }
+
+ private:
+  std::exception_ptr first_;
+};
+
+}  // namespace
+
 void TDXDraw::Initialize() {
   Finalize();
   busy_ = true;
@@ -95,14 +119,22 @@ void TDXDraw::Initialize() {
     throw;
   }
 
-  Notify(TDXDrawNotifyType::dxntSetSurfaceSize);
-  Notify(TDXDrawNotifyType::dxntInitialize);
+  // The display is up from here on. A listener or handler that fails must not
+  // keep the later ones from hearing of it, nor leave the display busy, which
+  // would make every later Flip and Restore do nothing; the first error is
+  // passed on once the display is whole.
+  FirstError error;
+  error.Run([&] { Notify(TDXDrawNotifyType::dxntSetSurfaceSize); });
+  error.Run([&] { Notify(TDXDrawNotifyType::dxntInitialize); });
   calledOnInitialize_ = true;
-  if (OnInitialize) OnInitialize();
+  error.Run([&] {
+    if (OnInitialize) OnInitialize();
+  });
   calledSurfaceInitialize_ = true;
-  Notify(TDXDrawNotifyType::dxntInitializeSurface);
+  error.Run([&] { Notify(TDXDrawNotifyType::dxntInitializeSurface); });
   busy_ = false;
-  Restore();
+  error.Run([&] { Restore(); });
+  error.Rethrow();
 }
 
 void TDXDraw::Restore() {
@@ -120,28 +152,21 @@ void TDXDraw::Restore() {
 void TDXDraw::Finalize() {
   if (!initialized_) return;
   busy_ = true;
-  std::exception_ptr firstError;
-  auto guarded = [&](auto&& step) {
-    try {
-      step();
-    } catch (...) {
-      if (!firstError) firstError = std::current_exception();
-    }
-  };
+  FirstError error;
   calledSurfaceInitialize_ = false;
-  guarded([&] { Notify(TDXDrawNotifyType::dxntFinalizeSurface); });
+  error.Run([&] { Notify(TDXDrawNotifyType::dxntFinalizeSurface); });
   if (calledOnInitialize_) {
     calledOnInitialize_ = false;
-    guarded([&] {
+    error.Run([&] {
       if (OnFinalize) OnFinalize();
     });
   }
-  guarded([&] { Notify(TDXDrawNotifyType::dxntFinalize); });
+  error.Run([&] { Notify(TDXDrawNotifyType::dxntFinalize); });
   initialized_ = false;
   ApplyOptions();
   surface_.SetSize(0, 0);
   busy_ = false;
-  if (firstError) std::rethrow_exception(firstError);
+  error.Rethrow();
 }
 
 void TDXDraw::Flip() {

@@ -105,6 +105,35 @@ TEST(DXDrawCycle, NoWindowIsAPrimarySurfaceError) {
       EDXDrawError);
 }
 
+// A failure after the surfaces exist (a listener, OnInitialize) is passed on,
+// but every later step still runs and the display keeps presenting frames.
+TEST(DXDrawCycle, AFailingStepAfterTheSurfacesExistLeavesAWorkingDisplay) {
+  for (const TDXDrawNotifyType failing :
+       {TDXDrawNotifyType::dxntSetSurfaceSize, TDXDrawNotifyType::dxntInitialize,
+        TDXDrawNotifyType::dxntInitializeSurface, TDXDrawNotifyType::dxntRestore}) {
+    SCOPED_TRACE(static_cast<int>(failing));
+    std::vector<TDXDrawNotifyType> heard;
+    platform::HeadlessVideo video;
+    TDXDraw draw(video);
+    draw.RegisterNotifyEvent([&](TDXDraw&, TDXDrawNotifyType t) {
+      heard.push_back(t);
+      if (t == failing) throw EDXDrawError("listener failed");
+    });
+    EXPECT_THROW(draw.Initialize(), EDXDrawError);
+    EXPECT_TRUE(draw.Initialized());
+    EXPECT_EQ(heard.back(), TDXDrawNotifyType::dxntRestore) << "the restore still ran";
+    draw.Surface().Fill(0x07E0);
+    draw.Flip();
+    EXPECT_EQ(video.presentCount(), 1);
+  }
+  platform::HeadlessVideo video;
+  TDXDraw draw(video);
+  draw.OnInitialize = [] { throw EDXDrawError("handler failed"); };
+  EXPECT_THROW(draw.Initialize(), EDXDrawError);
+  draw.Flip();
+  EXPECT_EQ(video.presentCount(), 1);
+}
+
 TEST(DXDrawCycle, FullScreenFlipWaitsForTheActiveWindow) {
   platform::HeadlessVideo video;
   TDXDraw draw(video);
