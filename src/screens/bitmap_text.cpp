@@ -44,8 +44,13 @@ void UseMediumFont(shell::TMForm& form) { SelectFont(form, "Font_medium_inactive
 void UseMediumActiveFont(shell::TMForm& form) { SelectFont(form, "Font_medium_Active", 3); }
 void UseBigFont(shell::TMForm& form) { SelectFont(form, "Font_big", 4); }
 
-void DrawText(shell::TMForm& form, std::string_view text, int x, int y) {
-  auto& s = form.Shell;
+namespace {
+
+// The pen walk of DrawText: each glyph's pen x goes to `glyph`, and the pen's
+// end is returned (x for an empty text).
+template <typename Glyph>
+int WalkText(shell::TMForm& form, std::string_view text, int x, Glyph&& glyph) {
+  const auto& s = form.Shell;
   const engine::TPictureCollectionItem& font = form.MDXImageList.Items().ItemByName(s.FontName);
   const int w = font.Width();
   const bool big = s.FontKind == 4;
@@ -60,12 +65,26 @@ void DrawText(shell::TMForm& form, std::string_view text, int x, int y) {
       const int pattern = static_cast<unsigned char>(ch) - kFirstGlyph;
       // Characters without a glyph (edited save files) draw nothing and do not advance.
       if (pattern >= 0 && pattern < kGlyphCount) {
-        font.Draw(form.MDXDraw.Surface(), static_cast<int>(pen), y, pattern);
+        glyph(font, static_cast<int>(pen), pattern);
         pen = std::trunc(pen + advances[pattern] + kerning);
       }
     }
-    s.TextEndX = static_cast<std::int32_t>(pen);
   }
+  return static_cast<int>(pen);
+}
+
+}  // namespace
+
+void DrawText(shell::TMForm& form, std::string_view text, int x, int y) {
+  if (text.empty() || text.front() == '\0') return;
+  form.Shell.TextEndX =
+      WalkText(form, text, x, [&](const engine::TPictureCollectionItem& font, int penX, int pattern) {
+        font.Draw(form.MDXDraw.Surface(), penX, y, pattern);
+      });
+}
+
+int MeasureText(shell::TMForm& form, std::string_view text, int x) {
+  return WalkText(form, text, x, [](const engine::TPictureCollectionItem&, int, int) {});
 }
 
 }  // namespace brakkon::screens

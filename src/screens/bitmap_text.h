@@ -34,4 +34,8 @@ void UseBigFont(shell::TMForm& form);
 // and EndFrame.
 void DrawText(shell::TMForm& form, std::string_view text, int x, int y);
 
+// Where DrawText of `text` from `x` would leave the pen, in the current font,
+// without drawing or touching TextEndX.
+int MeasureText(shell::TMForm& form, std::string_view text, int x);
+
 }  // namespace brakkon::screens

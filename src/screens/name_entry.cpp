@@ -43,6 +43,14 @@ bool LetterFits(const shell::ShellState& s) {
   return s.PlayerName.empty() || s.TextEndX < kNameRightLimit - s.CursorSprite->Width;
 }
 
+// The same rule for a letter placed right after `before`, measured in the
+// name's own font rather than read from the last frame.
+bool LetterFitsAfter(shell::TMForm& form, std::string_view before) {
+  if (before.empty()) return true;
+  UseBigFont(form);
+  return MeasureText(form, before, kNameX) < kNameRightLimit - form.Shell.CursorSprite->Width;
+}
+
 void TypeKey(shell::TMForm& form, char typed) {
   char key = typed;
   form.FormKeyPress(key);
@@ -148,8 +156,17 @@ void NameEntryPad(shell::TMForm& form, io::TInputStates pressed) {
     // A slot opened before the name changed by other means is gone with that change.
     const bool newSlot =
         s.PlayerName.empty() || s.PadSlotAt == static_cast<std::int32_t>(s.PlayerName.size());
-    if (newSlot) s.PlayerName += ' ';
-    s.PlayerName.back() = StepLetter(s.PlayerName.back(), step);
+    const std::string_view before =
+        newSlot ? std::string_view(s.PlayerName)
+                : std::string_view(s.PlayerName).substr(0, s.PlayerName.size() - 1);
+    const char picked = StepLetter(newSlot ? ' ' : s.PlayerName.back(), step);
+    // The keyboard's width rule for the picked character's place: a letter only
+    // where the name before it ends left of the limit (a space typed past the
+    // limit must not become a letter there), a space always.
+    if (picked == ' ' || LetterFitsAfter(form, before)) {
+      if (newSlot) s.PlayerName += ' ';
+      s.PlayerName.back() = picked;
+    }
     s.PadSlotAt = -1;
   }
   if (pressed.Has(kPadStart) || pressed.Has(kPadA)) TypeKey(form, kEnter);

@@ -245,6 +245,23 @@ TEST_F(GamepadNameEntryTest, RightStopsAtTheWidthLimitWhereLettersStop) {
   EXPECT_EQ(Name(), full.substr(0, full.size() - 1) + "A");
 }
 
+// Keyboard and pad mixed: a space typed past the limit stays a space under the picker.
+TEST_F(GamepadNameEntryTest, ThePickerKeepsTheWidthLimitOfTypedSpaces) {
+  EnterNameEntry();
+  for (int i = 0; i < 30; ++i) {
+    Type("W");
+    Ticks(1);
+  }
+  const std::string full = Name();
+  Type("  ");
+  Ticks(1);
+  Press({Pad::kUp, Pad::kDown, Pad::kUp});
+  EXPECT_EQ(Name(), full + "  ");
+  Press({Pad::kLeft, Pad::kLeft, Pad::kUp});
+  EXPECT_EQ(Name(), full.substr(0, full.size() - 1) + "X") << "the last letter still steps";
+
+}
+
 class NameEntryEndTest : public GamepadNameEntryTest, public ::testing::WithParamInterface<Pad> {};
 
 TEST_P(NameEntryEndTest, EndsTheEntryWithTheNameAsItStands) {
