@@ -313,12 +313,17 @@ void RaceTick(shell::TMForm& form, int moveAmount) {
       form.EndFrame();
     } else {
       race.TimeOverPending = false;
-      FreeRaceMessage(form);
-      if (race.Lives < 1) {
+      if (race.Lives >= 1) {
+        FreeRaceMessage(form);
+        StartLevel(form, race.Level);
+      } else if (!race.GameOverPending && race.Lives != 0) {
+        FreeRaceMessage(form);
         EndRace(form);
         return;
       }
-      StartLevel(form, race.Level);
+      // Otherwise a traffic crash took the last life while this message
+      // showed: the game ends through the game-over message, which keeps its
+      // whole 2 s, already running or started below in this very tick.
     }
   }
 

@@ -108,8 +108,14 @@ TEST_P(MessageOverlapTest, TheLastLifeLostDuringTheTimeOverMessageLeavesNoCaptio
   ASSERT_EQ(race().Lives, 1);
   while (race().TimeOverTimer > GetParam() * 30) Ticks(1);
   PlaceObject(30, car().X, car().Y - 40).OwnSpeed = 60;
-  for (int i = 0; i < 200 && shell().GameState == TGameState::Race; ++i) Ticks(1);
+  // Then "game over" shows for its whole 2 s, whenever the crash came.
+  int gameOverTicks = 0;
+  for (int i = 0; i < 200 && shell().GameState == TGameState::Race; ++i) {
+    Ticks(1);
+    if (shell().GameState == TGameState::Race && race().GameOverPending) ++gameOverTicks;
+  }
   ASSERT_EQ(shell().GameState, TGameState::MainMenu);
+  EXPECT_NEAR(gameOverTicks, 67, 1);
   EXPECT_EQ(race().MessageCaption, nullptr);
   // Only the menu's own sprites are left: background, hint, two panels, six buttons.
   EXPECT_EQ(SpriteCount(), 1 + 3 + 6);
