@@ -99,7 +99,9 @@ to_window() {
   scale=$((scale_w < scale_h ? scale_w : scale_h))
   ox=$(((w - 800 * scale / 1000) / 2))
   oy=$(((h - 600 * scale / 1000) / 2))
-  echo "$((ox + px * scale / 1000)) $((oy + py * scale / 1000))"
+  local wx=$((ox + px * scale / 1000)) wy=$((oy + py * scale / 1000))
+  # xdotool takes a negative number for an option: the window's edge stands in.
+  echo "$((wx < 0 ? 0 : wx)) $((wy < 0 ? 0 : wy))"
 }
 
 point_at() {  # point_at <picture x> <picture y>
