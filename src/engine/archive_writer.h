@@ -26,32 +26,32 @@ class TComponentWriter {
   void PropertyName(std::string_view name);
 
   // Typed values, one call per value.
-  void Null();                                  // 0
-  void BeginList();                             // 1 ... EndList
+  void Null();       // 0
+  void BeginList();  // 1 ... EndList
   void EndList();
-  void Int8(std::int8_t value);                 // 2
-  void Int16(std::int16_t value);               // 3
-  void Int32(std::int32_t value);               // 4
-  void Integer(std::int32_t value);             // the smallest of 2, 3, 4
-  void Extended(long double value);             // 5, 10 bytes
-  void ShortString(std::string_view value);     // 6
-  void Identifier(std::string_view value);      // 7
-  void Boolean(bool value);                     // 8 / 9
-  void Binary(std::span<const std::uint8_t> value);  // 10
+  void Int8(std::int8_t value);                        // 2
+  void Int16(std::int16_t value);                      // 3
+  void Int32(std::int32_t value);                      // 4
+  void Integer(std::int32_t value);                    // the smallest of 2, 3, 4
+  void Extended(long double value);                    // 5, 10 bytes
+  void ShortString(std::string_view value);            // 6
+  void Identifier(std::string_view value);             // 7
+  void Boolean(bool value);                            // 8 / 9
+  void Binary(std::span<const std::uint8_t> value);    // 10
   void Set(const std::vector<std::string>& elements);  // 11
-  void LongString(std::string_view value);      // 12
-  void String(std::string_view value);          // 6 when it fits, else 12
-  void Nil();                                   // 13
-  void BeginCollection();                       // 14 ... EndCollection
-  void BeginItem();                             // optional order value omitted; list-begin byte
-  void EndItem();                               // ends the item's property list
+  void LongString(std::string_view value);             // 12
+  void String(std::string_view value);                 // 6 when it fits, else 12
+  void Nil();                                          // 13
+  void BeginCollection();                              // 14 ... EndCollection
+  void BeginItem();  // optional order value omitted; list-begin byte
+  void EndItem();    // ends the item's property list
   void EndCollection();
-  void Single(float value);                     // 15
-  void Currency(std::int64_t scaledBy10000);    // 16
-  void Date(double value);                      // 17
-  void WideString(std::u16string_view value);   // 18
-  void Int64(std::int64_t value);               // 19
-  void Utf8String(std::string_view value);      // 20
+  void Single(float value);                            // 15
+  void Currency(std::int64_t scaledBy10000);           // 16
+  void Date(double value);                             // 17
+  void WideString(std::u16string_view value);          // 18
+  void Int64(std::int64_t value);                      // 19
+  void Utf8String(std::string_view value);             // 20
   void RawBytes(std::span<const std::uint8_t> bytes);  // for hand-made malformed fixtures
 
   // Ends the root's property list and child list and patches the stream length.

@@ -253,7 +253,8 @@ TReader::TReader(ByteReader& input, std::string rootName)
 
 void TReader::PropertyError(const std::string& message) const {
   if (propertyPath_.empty()) throw EReadError(message);
-  throw EReadError(fmt::sprintf("Error reading %s%s%s: %s", rootName_, ".", propertyPath_, message));
+  throw EReadError(
+      fmt::sprintf("Error reading %s%s%s: %s", rootName_, ".", propertyPath_, message));
 }
 
 void TReader::InvalidValue() const {
@@ -667,7 +668,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& fileName) {
   // Only a regular file has a size to trust; anything else is read in steps.
   std::error_code sizeError;
   std::uintmax_t size = 0;
-  if (std::filesystem::is_regular_file(fileName, sizeError)) size = std::filesystem::file_size(fileName, sizeError);
+  if (std::filesystem::is_regular_file(fileName, sizeError))
+    size = std::filesystem::file_size(fileName, sizeError);
   if (sizeError || size > (std::uintmax_t{1} << 31)) size = 0;
   bytes.resize(static_cast<std::size_t>(size) + 1);
   std::size_t filled = 0;

@@ -33,13 +33,16 @@ void TDXDraw::SetOptions(TDXDrawOptions options) {
   constexpr TDXDrawOptions kImmediate = doWaitVBlank | doStretch | doCenter;
   nowOptions_ = static_cast<TDXDrawOptions>((nowOptions_ & ~kImmediate) | (options & kImmediate));
   if (!(nowOptions_ & do3D))
-    nowOptions_ &= static_cast<TDXDrawOptions>(~(doRetainedMode | doHardware | doSelectDriver | doZBuffer));
+    nowOptions_ &=
+        static_cast<TDXDrawOptions>(~(doRetainedMode | doHardware | doSelectDriver | doZBuffer));
 }
 
 void TDXDraw::ApplyOptions() {
   TDXDrawOptions now = options_;
-  if (!(now & doFullScreen)) now &= ~(doNoWindowChange | doAllowReboot | doAllowPalette256 | doFlip);
-  if (!(now & do3D)) now &= ~(doDirectX7Mode | doRetainedMode | doHardware | doSelectDriver | doZBuffer);
+  if (!(now & doFullScreen))
+    now &= ~(doNoWindowChange | doAllowReboot | doAllowPalette256 | doFlip);
+  if (!(now & do3D))
+    now &= ~(doDirectX7Mode | doRetainedMode | doHardware | doSelectDriver | doZBuffer);
   if (now & doSystemMemory) now &= ~doFlip;
   if (now & doDirectX7Mode) now &= ~doRetainedMode;
   now &= ~doHardware;

@@ -2,9 +2,9 @@
 // archive loading, and the image list that binds a collection to a display.
 #include "engine/picture_collection.h"
 
-#include <algorithm>
-
 #include <fmt/printf.h>
+
+#include <algorithm>
 
 #include "engine/byte_reader.h"
 #include "engine/component_reader.h"

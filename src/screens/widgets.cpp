@@ -26,7 +26,9 @@ TMenuButton::TMenuButton(engine::TSprite* parent, shell::TMForm& form,
   SetZ(4);
 }
 
-void TMenuButton::MoveSelf(int moveAmount) { engine::TImageSprite::MoveSelf(moveAmount); }
+void TMenuButton::MoveSelf(int moveAmount) {
+  engine::TImageSprite::MoveSelf(moveAmount);
+}
 
 void TMenuButton::Activate() {
   Image = &form_.MDXImageList.Items().ItemByName(ActiveImageName);
@@ -55,7 +57,9 @@ TCaptionSprite::TCaptionSprite(engine::TSprite* parent, shell::TMForm& form,
   AnimRate = form.MDXTimer.Interval() / 1000.0 * 3;
 }
 
-void TCaptionSprite::MoveSelf(int moveAmount) { engine::TImageSprite::MoveSelf(moveAmount); }
+void TCaptionSprite::MoveSelf(int moveAmount) {
+  engine::TImageSprite::MoveSelf(moveAmount);
+}
 
 namespace {
 

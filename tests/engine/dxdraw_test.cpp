@@ -1,18 +1,19 @@
 // The display: option rules, notification order, presentation and failures.
+#include "engine/dxdraw.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/dxdraw.h"
 #include "engine/errors.h"
 #include "platform/headless/headless_platform.h"
 
 namespace brakkon::engine {
 namespace {
 
-constexpr TDXDrawOptions kFormOptions = doAllowReboot | doWaitVBlank | doCenter | doFlip |
-                                        doDirectX7Mode | doHardware | doSelectDriver;
+constexpr TDXDrawOptions kFormOptions =
+    doAllowReboot | doWaitVBlank | doCenter | doFlip | doDirectX7Mode | doHardware | doSelectDriver;
 
 TEST(DXDrawOptions, EffectiveSetsOfTheGame) {
   platform::HeadlessVideo video;

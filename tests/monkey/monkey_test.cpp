@@ -20,10 +20,11 @@ MonkeyWorld World(const std::string& name) {
 }
 
 TEST(MonkeyLog, EveryEventReadsBackAsWritten) {
-  const std::vector<MonkeyEvent> events = {
-      {MonkeyEvent::Kind::kKeyDown, 13, 13, 1}, {MonkeyEvent::Kind::kMove, -20, 619, 0},
-      {MonkeyEvent::Kind::kPadAxis, 1, -32768, 0}, {MonkeyEvent::Kind::kQuit, 0, 0, 0},
-      {MonkeyEvent::Kind::kTicks, 400, 0, 0}};
+  const std::vector<MonkeyEvent> events = {{MonkeyEvent::Kind::kKeyDown, 13, 13, 1},
+                                           {MonkeyEvent::Kind::kMove, -20, 619, 0},
+                                           {MonkeyEvent::Kind::kPadAxis, 1, -32768, 0},
+                                           {MonkeyEvent::Kind::kQuit, 0, 0, 0},
+                                           {MonkeyEvent::Kind::kTicks, 400, 0, 0}};
   for (const MonkeyEvent& event : events) {
     const auto back = ParseEvent(FormatEvent(event));
     ASSERT_TRUE(back.has_value()) << FormatEvent(event);

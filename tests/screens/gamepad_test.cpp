@@ -259,7 +259,6 @@ TEST_F(GamepadNameEntryTest, ThePickerKeepsTheWidthLimitOfTypedSpaces) {
   EXPECT_EQ(Name(), full + "  ");
   Press({Pad::kLeft, Pad::kLeft, Pad::kUp});
   EXPECT_EQ(Name(), full.substr(0, full.size() - 1) + "X") << "the last letter still steps";
-
 }
 
 class NameEntryEndTest : public GamepadNameEntryTest, public ::testing::WithParamInterface<Pad> {};

@@ -131,8 +131,8 @@ TEST_P(SubScreenTest, ItsOwnMenuButtonCanBeHighlightedAndAnArrowFromItClosesIt) 
 // buttons may ever be read, and the highlight stays on a real slot or none.
 TEST_P(SubScreenTest, ArrowsWithThePointerOnAMenuButtonKeepTheHighlightOnASlot) {
   const SubScreen& screen = GetParam();
-  const int backKey = screen.stepKey == platform::vk::kDown ? platform::vk::kUp
-                                                            : platform::vk::kLeft;
+  const int backKey =
+      screen.stepKey == platform::vk::kDown ? platform::vk::kUp : platform::vk::kLeft;
   for (const int key : {backKey, screen.stepKey}) {
     for (int menuSlot = 1; menuSlot <= 6; ++menuSlot) {
       SCOPED_TRACE(testing::Message() << "pointer on slot " << menuSlot << ", key " << key);

@@ -37,11 +37,12 @@ struct Options {
 };
 
 int Usage(const std::string& why) {
-  std::fprintf(stderr,
-               "brakkon-monkey: %s\n"
-               "usage: brakkon-monkey --data DIR [--seconds N] [--seed S] [--ticks T] [--work DIR]\n"
-               "       brakkon-monkey --data DIR --replay LOG\n",
-               why.c_str());
+  std::fprintf(
+      stderr,
+      "brakkon-monkey: %s\n"
+      "usage: brakkon-monkey --data DIR [--seconds N] [--seed S] [--ticks T] [--work DIR]\n"
+      "       brakkon-monkey --data DIR --replay LOG\n",
+      why.c_str());
   return kExitUsage;
 }
 
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
   const auto elapsed = [&] {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
-  for (std::uint32_t seed = options.seed; elapsed() < static_cast<double>(options.seconds); ++seed) {
+  for (std::uint32_t seed = options.seed; elapsed() < static_cast<double>(options.seconds);
+       ++seed) {
     std::FILE* log = std::fopen(current.c_str(), "w");
     if (log == nullptr) return Usage(fmt::format("cannot write '{}'", current.string()));
     const auto failure = brakkon::monkey::RunOnce(world, seed, options.ticks, nullptr, log, totals);
@@ -132,9 +134,11 @@ int main(int argc, char** argv) {
       const fs::path kept = options.work / fmt::format("failure-{}.log", seed);
       fs::copy_file(current, kept, fs::copy_options::overwrite_existing);
       PrintTotals(totals, elapsed());
-      std::printf("FAIL: seed %u, tick %lld: %s\nits events: %s\nagain: brakkon-monkey --data %s --replay %s\n",
-                  seed, static_cast<long long>(failure->tick), failure->what.c_str(),
-                  kept.c_str(), options.data.c_str(), kept.c_str());
+      std::printf(
+          "FAIL: seed %u, tick %lld: %s\nits events: %s\nagain: brakkon-monkey --data %s --replay "
+          "%s\n",
+          seed, static_cast<long long>(failure->tick), failure->what.c_str(), kept.c_str(),
+          options.data.c_str(), kept.c_str());
       return kExitFailure;
     }
   }

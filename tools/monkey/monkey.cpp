@@ -198,12 +198,12 @@ class Generator {
       return;
     }
     if (roll < 560) return Push(PointerMove(s));
-    if (roll < 640) return Push({Chance(0.9) ? Kind::kClick : Kind::kDoubleClick, s.MouseX, s.MouseY});
+    if (roll < 640)
+      return Push({Chance(0.9) ? Kind::kClick : Kind::kDoubleClick, s.MouseX, s.MouseY});
     if (roll < 760) {
-      static constexpr std::array<int, 10> kKeys = {vk::kReturn, vk::kReturn, vk::kEscape,
-                                                    vk::kSpace,  vk::kBack,   'P',
-                                                    'Y',         'N',         vk::kControl,
-                                                    vk::kTab};
+      static constexpr std::array<int, 10> kKeys = {
+          vk::kReturn, vk::kReturn, vk::kEscape, vk::kSpace,   vk::kBack,
+          'P',         'Y',         'N',         vk::kControl, vk::kTab};
       int key = Pick(kKeys);
       if (Chance(0.3)) key = vk::kA + Uniform(0, 25);
       if (Chance(0.03)) key = vk::k0 + Uniform(0, 9);
@@ -262,7 +262,8 @@ class Generator {
                                                    platform::JoystickState::kAxisMax, 12000};
     const int axis = Uniform(0, 1);
     int value = Pick(kPushed);
-    if (Chance(0.2)) value = Uniform(platform::JoystickState::kAxisMin, platform::JoystickState::kAxisMax);
+    if (Chance(0.2))
+      value = Uniform(platform::JoystickState::kAxisMin, platform::JoystickState::kAxisMax);
     Push({Kind::kPadAxis, axis, value});
     Wait(Uniform(1, 4));
     if (Chance(0.8)) Push({Kind::kPadAxis, axis, 0});
@@ -287,8 +288,8 @@ class Generator {
       if (i <= 6 && s.ButtonCount > 6) slots.push_back(i);
     }
     if (!slots.empty() && Chance(0.85)) {
-      const screens::TMenuButton& b =
-          *s.Buttons[slots[static_cast<std::size_t>(Uniform(0, static_cast<int>(slots.size()) - 1))]];
+      const screens::TMenuButton& b = *s.Buttons[slots[static_cast<std::size_t>(
+          Uniform(0, static_cast<int>(slots.size()) - 1))]];
       const int x = static_cast<int>(b.X) + Uniform(0, b.Width);
       const int y = static_cast<int>(b.Y) + Uniform(0, b.Height);
       return {Kind::kMove, x, y};
@@ -307,7 +308,8 @@ void PrepareFolder(const MonkeyWorld& world) {
   fs::remove_all(world.folder, ignored);
   fs::create_directories(world.folder / "Data");
   fs::copy(world.bakedData / "Save", world.folder / "Data" / "Save", fs::copy_options::recursive);
-  fs::create_directory_symlink(fs::absolute(world.bakedData / "Res"), world.folder / "Data" / "Res");
+  fs::create_directory_symlink(fs::absolute(world.bakedData / "Res"),
+                               world.folder / "Data" / "Res");
   fs::create_directory_symlink(fs::absolute(world.bakedData / "Music"),
                                world.folder / "Data" / "Music");
 }
@@ -374,7 +376,8 @@ class Run {
         if (!input.joystickAttached) input.joystick = platform::JoystickState{};
         break;
       case Kind::kPadButton:
-        if (event.a >= 0 && event.a < 32) input.joystick.buttons[static_cast<std::size_t>(event.a)] = event.b != 0;
+        if (event.a >= 0 && event.a < 32)
+          input.joystick.buttons[static_cast<std::size_t>(event.a)] = event.b != 0;
         break;
       case Kind::kPadAxis:
         (event.a == 0 ? input.joystick.x : input.joystick.y) = event.b;
@@ -436,16 +439,16 @@ class Run {
         if (auto failure = Check()) return failure;
       }
       // Time spent inside the slow server's requests is no sign of a stopped timer.
-      const std::uint64_t passed = platform_.clock.Milliseconds() - start -
-                                   (platform_.monkeyHttp.waitedMs - waitedAtStart);
+      const std::uint64_t passed =
+          platform_.clock.Milliseconds() - start - (platform_.monkeyHttp.waitedMs - waitedAtStart);
       if (passed > allowed) {
         // In the background the timer rests by design; in front it must tick.
         if (!focused_) return std::nullopt;
-        return Fail(fmt::format("the frame timer stopped in state {} (timer {}, attached {}, active {}, menu phase {})",
-                                StateName(static_cast<std::int32_t>(form_.Shell.GameState)),
-                                form_.MDXTimer.Enabled() ? "enabled" : "disabled",
-                                form_.MDXTimer.Attached(), form_.MDXTimer.ApplicationActive(),
-                                form_.Shell.MenuPhase));
+        return Fail(fmt::format(
+            "the frame timer stopped in state {} (timer {}, attached {}, active {}, menu phase {})",
+            StateName(static_cast<std::int32_t>(form_.Shell.GameState)),
+            form_.MDXTimer.Enabled() ? "enabled" : "disabled", form_.MDXTimer.Attached(),
+            form_.MDXTimer.ApplicationActive(), form_.Shell.MenuPhase));
       }
     }
     return std::nullopt;
@@ -456,7 +459,9 @@ class Run {
     ++totals_.ticksByState[StateName(static_cast<std::int32_t>(form_.Shell.GameState))];
   }
 
-  MonkeyFailure Fail(std::string what) const { return MonkeyFailure{seed_, ticks_, std::move(what)}; }
+  MonkeyFailure Fail(std::string what) const {
+    return MonkeyFailure{seed_, ticks_, std::move(what)};
+  }
 
   // What must hold between any two events: a known state, a highlight on a
   // real slot or none, every filled slot a live sprite, a bounded sprite count,

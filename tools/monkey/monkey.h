@@ -19,10 +19,10 @@ enum class ServerMode { kDown, kSlow, kAnswering, kJunk };
 // One input of a run, as the log writes it (one line each).
 struct MonkeyEvent {
   enum class Kind {
-    kKeyDown,   // a: virtual key, b: the character it types (0 none), c: 1 with Alt held
-    kKeyUp,     // a: virtual key
-    kMove,      // a, b: picture position
-    kClick,     // a, b
+    kKeyDown,  // a: virtual key, b: the character it types (0 none), c: 1 with Alt held
+    kKeyUp,    // a: virtual key
+    kMove,     // a, b: picture position
+    kClick,    // a, b
     kDoubleClick,
     kPadPlug,    // a: 1 plugged in, 0 pulled out
     kPadButton,  // a: button 0..31, b: 1 down, 0 up
