@@ -124,6 +124,8 @@ done
 DISPLAY=":$(head -n1 "$work/xvfb.display")"
 export DISPLAY
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# The game's settings file goes here, never into the real ~/.config.
+export XDG_CONFIG_HOME="$work/config"
 echo "display $DISPLAY"
 
 # A window manager, so the window gets a frame and Alt+F4 asks it to close as its
