@@ -159,6 +159,10 @@ struct SdlPlatform::Parts {
 
 SdlPlatform::SdlPlatform(bool display) {
   if (!display) {
+    // The dummy driver shows nothing and needs no display, but gives SDL its
+    // keymap, through which key names are looked up.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    sdlStarted_ = SDL_Init(SDL_INIT_VIDEO) == 0;
     parts_ = std::make_unique<Parts>();
     return;
   }

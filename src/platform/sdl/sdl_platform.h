@@ -14,8 +14,8 @@ class SdlPlatform final : public IPlatform {
  public:
   // Starts SDL's video and controller support under the driver the environment
   // selects (SDL_VIDEODRIVER). Check Ok() before use; Error() says why not.
-  // Without `display` SDL is not started: files, names and the environment work,
-  // the window does not.
+  // Without `display` SDL runs on its dummy video driver: files, key names and
+  // the environment work, and no window is shown.
   explicit SdlPlatform(bool display = true);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
