@@ -107,7 +107,8 @@ void PictureToOutput(const ScalePlan& plan, int sourceWidth, int sourceHeight, i
                      int& outputX, int& outputY) {
   const PixelRect& r = plan.picture;
   outputX = r.x + static_cast<int>(static_cast<long long>(x) * r.width / std::max(sourceWidth, 1));
-  outputY = r.y + static_cast<int>(static_cast<long long>(y) * r.height / std::max(sourceHeight, 1));
+  outputY =
+      r.y + static_cast<int>(static_cast<long long>(y) * r.height / std::max(sourceHeight, 1));
 }
 
 }  // namespace brakkon::platform

@@ -28,9 +28,9 @@ struct PixelRect {
 
 // How one picture is put into one output.
 struct ScalePlan {
-  PixelRect picture;   // where the picture lands, in output pixels, centred
-  int prescale = 1;    // the whole factor of the nearest-pixel step
-  bool smooth = false; // a linear step from the prescaled picture to `picture`
+  PixelRect picture;    // where the picture lands, in output pixels, centred
+  int prescale = 1;     // the whole factor of the nearest-pixel step
+  bool smooth = false;  // a linear step from the prescaled picture to `picture`
   bool operator==(const ScalePlan&) const = default;
 };
 

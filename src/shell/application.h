@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <optional>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -23,7 +23,8 @@ int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen
 // `brakkon --settings`: prints the settings file's path and the values in force
 // to standard output through `print`, the problems through the platform's
 // warnings; writes the file with its defaults when it is missing. Returns 0.
-int ShowSettings(platform::IPlatform& platform, const std::function<void(const std::string&)>& print);
+int ShowSettings(platform::IPlatform& platform,
+                 const std::function<void(const std::string&)>& print);
 
 // One pass of the message loop: all pending events, the timer's idle step,
 // then a sleep until the next tick is due or an event arrives.

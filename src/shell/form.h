@@ -20,8 +20,8 @@
 #include "platform/platform.h"
 #include "race/race_state.h"
 #include "records/records_state.h"
-#include "shell/game_state.h"
 #include "screens/bitmap_text.h"
+#include "shell/game_state.h"
 #include "shell/random.h"
 #include "shell/settings.h"
 

@@ -29,7 +29,8 @@ constexpr KeyDefault kKeyDefaults[kKeyActionCount] = {
     {"down", "Down", "brake"},
     {"left", "Left", "steer left"},
     {"right", "Right", "steer right"},
-    {"fire", "Space, Left Ctrl, Right Ctrl", "fire, while the gun bonus is on (either Ctrl fires when one is listed)"},
+    {"fire", "Space, Left Ctrl, Right Ctrl",
+     "fire, while the gun bonus is on (either Ctrl fires when one is listed)"},
     {"pause", "P", "pause and resume"},
     {"finish", "Escape", "ask \"FINISH RACE? Y/N\""},
     {"yes", "Y", "yes to the finish question"},
@@ -50,9 +51,9 @@ constexpr KeyDefault kPadDefaults[kPadActionCount] = {
 constexpr int kPadActionSlot[kPadActionCount] = {7, 3, 4, 5, 6};
 // The buttons the game has no action for keep entries past the ones it reads.
 constexpr std::pair<const char*, int> kSparePadButtons[] = {
-    {"x", 8},          {"leftshoulder", 9}, {"rightshoulder", 10}, {"leftstick", 11},
-    {"rightstick", 12}, {"guide", 13},      {"misc1", 14},          {"paddle1", 15},
-    {"paddle2", 16},    {"paddle3", 17},    {"paddle4", 18},        {"touchpad", 19},
+    {"x", 8},           {"leftshoulder", 9}, {"rightshoulder", 10}, {"leftstick", 11},
+    {"rightstick", 12}, {"guide", 13},       {"misc1", 14},         {"paddle1", 15},
+    {"paddle2", 16},    {"paddle3", 17},     {"paddle4", 18},       {"touchpad", 19},
 };
 
 constexpr io::TInputState kKeyActionState[kKeyActionCount] = {
@@ -76,7 +77,8 @@ std::vector<std::string> SplitNames(std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    names.push_back(Trim(text.substr(start, comma == std::string_view::npos ? text.npos : comma - start)));
+    names.push_back(
+        Trim(text.substr(start, comma == std::string_view::npos ? text.npos : comma - start)));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -92,7 +94,9 @@ std::string JoinNames(const std::vector<std::string>& names) {
   return joined;
 }
 
-bool IsCtrl(int key) { return key == vk::kLControl || key == vk::kRControl || key == vk::kControl; }
+bool IsCtrl(int key) {
+  return key == vk::kLControl || key == vk::kRControl || key == vk::kControl;
+}
 
 std::optional<bool> ReadSwitch(const std::string& value) {
   if (value == "on" || value == "true" || value == "yes" || value == "1") return true;
@@ -145,8 +149,8 @@ std::string Problem(const Parse& parse, const std::string& key, const std::strin
 }
 
 // Reads a list of names into `binding`; false with the reason otherwise.
-bool ReadBinding(const std::string& value, bool pad, bool ctrlAside,
-                 const platform::IInput& input, Binding& binding, std::string& why) {
+bool ReadBinding(const std::string& value, bool pad, bool ctrlAside, const platform::IInput& input,
+                 Binding& binding, std::string& why) {
   Binding read;
   read.names = SplitNames(value);
   int tableKeys = 0;
@@ -176,8 +180,8 @@ int Handle(void* user, const char* section, const char* name, const char* rawVal
   const std::string key = name;
   const std::string value = Trim(rawValue ? rawValue : "");
   if (section && *section) {
-    parse.problems.push_back(
-        Problem(parse, key, std::string("unknown key (the file has no sections, not [") + section + "])"));
+    parse.problems.push_back(Problem(
+        parse, key, std::string("unknown key (the file has no sections, not [") + section + "])"));
     return 1;
   }
   const auto [first, fresh] = parse.seen.emplace(key, parse.line);
@@ -189,13 +193,14 @@ int Handle(void* user, const char* section, const char* name, const char* rawVal
   Settings& s = parse.settings;
   std::string why;
   const auto refuse = [&](const std::string& reason, const std::string& fallback) {
-    parse.problems.push_back(Problem(parse, key, reason + "; the default (" + fallback + ") stays"));
+    parse.problems.push_back(
+        Problem(parse, key, reason + "; the default (" + fallback + ") stays"));
     return 1;
   };
   for (int i = 0; i < kKeyActionCount; ++i) {
     if (key != kKeyDefaults[i].key) continue;
-    if (!ReadBinding(value, false, i == static_cast<int>(KeyAction::kFire), parse.input,
-                     s.keys[i], why))
+    if (!ReadBinding(value, false, i == static_cast<int>(KeyAction::kFire), parse.input, s.keys[i],
+                     why))
       return refuse(why, kKeyDefaults[i].names);
     return 1;
   }
@@ -242,8 +247,8 @@ Settings DefaultSettings(const platform::IInput& input) {
   Settings settings;
   std::string why;
   for (int i = 0; i < kKeyActionCount; ++i)
-    ReadBinding(kKeyDefaults[i].names, false, i == static_cast<int>(KeyAction::kFire),
-                input, settings.keys[i], why);
+    ReadBinding(kKeyDefaults[i].names, false, i == static_cast<int>(KeyAction::kFire), input,
+                settings.keys[i], why);
   for (int i = 0; i < kPadActionCount; ++i)
     ReadBinding(kPadDefaults[i].names, true, false, input, settings.pad[i], why);
   return settings;
@@ -312,7 +317,8 @@ LoadedSettings LoadSettings(platform::IPlatform& platform) {
   }
   const std::optional<std::string> text = files.ReadFile(loaded.path);
   if (!text) {
-    loaded.problems.push_back(loaded.path + ": cannot be read (is it a file?); every setting keeps its default");
+    loaded.problems.push_back(loaded.path +
+                              ": cannot be read (is it a file?); every setting keeps its default");
     return loaded;
   }
   loaded.values = ParseSettings(*text, loaded.path, platform.Input(), loaded.problems);
@@ -320,7 +326,11 @@ LoadedSettings LoadSettings(platform::IPlatform& platform) {
 }
 
 std::string DescribeSettings(const LoadedSettings& loaded) {
-  std::string text = "settings file: " + (loaded.path.empty() ? std::string("(none: neither XDG_CONFIG_HOME nor HOME is set)") : loaded.path) + "\n";
+  std::string text =
+      "settings file: " +
+      (loaded.path.empty() ? std::string("(none: neither XDG_CONFIG_HOME nor HOME is set)")
+                           : loaded.path) +
+      "\n";
   const Settings& s = loaded.values;
   for (int i = 0; i < kKeyActionCount; ++i)
     text += std::string(kKeyDefaults[i].key) + " = " + JoinNames(s.keys[i].names) + "\n";

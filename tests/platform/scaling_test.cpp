@@ -55,8 +55,8 @@ TEST(Scaling, PlanPerModeAndDesktop) {
       {M::kInteger, 1024, 500, {{179, 0, 666, 500}, 1, true}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(ScaleModeName(c.mode)) + " at " + std::to_string(c.outputWidth) +
-                 "x" + std::to_string(c.outputHeight));
+    SCOPED_TRACE(std::string(ScaleModeName(c.mode)) + " at " + std::to_string(c.outputWidth) + "x" +
+                 std::to_string(c.outputHeight));
     const ScalePlan plan = PlanScaling(c.mode, kW, kH, c.outputWidth, c.outputHeight);
     EXPECT_EQ(plan.picture, c.expected.picture);
     EXPECT_EQ(plan.prescale, c.expected.prescale);
@@ -91,8 +91,10 @@ TEST(Scaling, EverySourcePixelEquallyWideBeforeTheSmoothStep) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     for (const ScaleMode mode : {ScaleMode::kSharp, ScaleMode::kInteger}) {
       const ScalePlan plan = PlanScaling(mode, kW, kH, w, h);
-      const int nearestWidth = mode == ScaleMode::kInteger ? plan.picture.width : kW * plan.prescale;
-      const int nearestHeight = mode == ScaleMode::kInteger ? plan.picture.height : kH * plan.prescale;
+      const int nearestWidth =
+          mode == ScaleMode::kInteger ? plan.picture.width : kW * plan.prescale;
+      const int nearestHeight =
+          mode == ScaleMode::kInteger ? plan.picture.height : kH * plan.prescale;
       const std::vector<int> columns = NearestPixelWidths(kW, nearestWidth);
       const std::vector<int> rows = NearestPixelWidths(kH, nearestHeight);
       EXPECT_EQ(std::set<int>(columns.begin(), columns.end()), std::set<int>{plan.prescale});

@@ -24,11 +24,11 @@ class SdlKeyNames : public ::testing::Test {
 
 TEST_F(SdlKeyNames, SdlAndTheHeadlessTableAgree) {
   HeadlessPlatform headless;
-  std::vector<std::string> names = {"Up", "Down", "Left", "Right", "Space", "Escape", "Return",
-                                    "Tab", "Backspace", "Left Ctrl", "Right Ctrl", "Left Shift",
-                                    "Right Shift", "Left Alt", "Right Alt", "Home", "End",
-                                    "PageUp", "PageDown", "Insert", "Delete", "up", "SPACE",
-                                    "left ctrl", "F1", "F12", "w", "W"};
+  std::vector<std::string> names = {
+      "Up",        "Down",      "Left",      "Right",      "Space",      "Escape",      "Return",
+      "Tab",       "Backspace", "Left Ctrl", "Right Ctrl", "Left Shift", "Right Shift", "Left Alt",
+      "Right Alt", "Home",      "End",       "PageUp",     "PageDown",   "Insert",      "Delete",
+      "up",        "SPACE",     "left ctrl", "F1",         "F12",        "w",           "W"};
   for (char c = 'A'; c <= 'Z'; ++c) names.emplace_back(1, c);
   for (char c = '0'; c <= '9'; ++c) {
     names.emplace_back(1, c);
@@ -68,7 +68,8 @@ TEST_F(SdlKeyNames, NamesGiveTheCodesOfTheirKeyEvents) {
 TEST(SdlPadNames, SdlAndTheHeadlessTableAgree) {
   HeadlessPlatform headless;
   for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
-    const char* name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));
+    const char* name =
+        SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(headless.input.PadButtonFromName(name), button) << name;
   }

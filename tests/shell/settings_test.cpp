@@ -47,7 +47,10 @@ void ExpectDefaultKeys(const Settings& s) {
 }
 
 const FileCase kFileCases[] = {
-    {"EmptyFileIsAllDefaults", "", {}, [](const Settings& s) {
+    {"EmptyFileIsAllDefaults",
+     "",
+     {},
+     [](const Settings& s) {
        ExpectDefaultKeys(s);
        EXPECT_EQ(s.presentation, platform::PresentationSettings{});
        EXPECT_FALSE(s.pauseOnFocusLoss);
@@ -92,49 +95,68 @@ const FileCase kFileCases[] = {
        EXPECT_EQ(s.musicVolume, 40);
        EXPECT_EQ(s.soundVolume, 0);
      }},
-    {"BlanksAndIndentsAndCaseOfNames", "\n   up=   w ,  UP  \r\n\tscale = smooth\r\n", {},
+    {"BlanksAndIndentsAndCaseOfNames",
+     "\n   up=   w ,  UP  \r\n\tscale = smooth\r\n",
+     {},
      [](const Settings& s) {
        EXPECT_EQ(s.keys[0].codes, (std::vector<int>{'W', vk::kUp}));
        EXPECT_EQ(s.presentation.scale, ScaleMode::kSmooth);
      }},
-    {"AnEmptyListMeansNoKey", "pause =\n", {},
+    {"AnEmptyListMeansNoKey",
+     "pause =\n",
+     {},
      [](const Settings& s) { EXPECT_TRUE(s.keys[5].codes.empty()); }},
-    {"UnknownKey", "colour = red\nscale = integer\n", {"/cfg/settings.ini:1: colour: unknown key"},
+    {"UnknownKey",
+     "colour = red\nscale = integer\n",
+     {"/cfg/settings.ini:1: colour: unknown key"},
      [](const Settings& s) { EXPECT_EQ(s.presentation.scale, ScaleMode::kInteger); }},
     {"BadValuesKeepTheirDefaults",
      "scale = nearest\nwindow-scale = 4\nvsync = maybe\nmusic-volume = 101\nsound-volume = 50%\n",
-     {"/cfg/settings.ini:1: scale: 'nearest' is not sharp, integer or smooth; the default (sharp) stays",
+     {"/cfg/settings.ini:1: scale: 'nearest' is not sharp, integer or smooth; the default (sharp) "
+      "stays",
       "/cfg/settings.ini:2: window-scale: '4' is not 1, 2, 3 or auto; the default (1) stays",
       "/cfg/settings.ini:3: vsync: 'maybe' is not on or off; the default (on) stays",
-      "/cfg/settings.ini:4: music-volume: '101' is not a whole number from 0 to 100; the default (100) stays",
-      "/cfg/settings.ini:5: sound-volume: '50%' is not a whole number from 0 to 100; the default (100) stays"},
+      "/cfg/settings.ini:4: music-volume: '101' is not a whole number from 0 to 100; the default "
+      "(100) stays",
+      "/cfg/settings.ini:5: sound-volume: '50%' is not a whole number from 0 to 100; the default "
+      "(100) stays"},
      [](const Settings& s) {
        EXPECT_EQ(s.presentation, platform::PresentationSettings{});
        EXPECT_EQ(s.musicVolume, 100);
        EXPECT_EQ(s.soundVolume, 100);
      }},
-    {"DuplicateKeyKeepsTheFirst", "scale = integer\nfire = F\nscale = smooth\n",
+    {"DuplicateKeyKeepsTheFirst",
+     "scale = integer\nfire = F\nscale = smooth\n",
      {"/cfg/settings.ini:3: scale: set again; the value of line 1 stays"},
      [](const Settings& s) { EXPECT_EQ(s.presentation.scale, ScaleMode::kInteger); }},
-    {"KeyNameSdlDoesNotKnow", "up = W, Turbo\n",
-     {"/cfg/settings.ini:1: up: 'Turbo' is not a key name SDL knows; the default (Up, Keypad 8) stays"},
+    {"KeyNameSdlDoesNotKnow",
+     "up = W, Turbo\n",
+     {"/cfg/settings.ini:1: up: 'Turbo' is not a key name SDL knows; the default (Up, Keypad 8) "
+      "stays"},
      ExpectDefaultKeys},
-    {"PadButtonSdlDoesNotKnow", "pad-fire = trigger\n",
-     {"/cfg/settings.ini:1: pad-fire: 'trigger' is not a pad button name SDL knows; the default (a) stays"},
+    {"PadButtonSdlDoesNotKnow",
+     "pad-fire = trigger\n",
+     {"/cfg/settings.ini:1: pad-fire: 'trigger' is not a pad button name SDL knows; the default "
+      "(a) stays"},
      [](const Settings& s) { EXPECT_EQ(s.pad[0].codes, Defaults().pad[0].codes); }},
-    {"TooManyKeys", "left = A, B, C, D\nfire = A, B, C, Left Ctrl, Right Ctrl\n",
+    {"TooManyKeys",
+     "left = A, B, C, D\nfire = A, B, C, Left Ctrl, Right Ctrl\n",
      {"/cfg/settings.ini:1: left: more than 3 keys; the default (Left) stays"},
      [](const Settings& s) {
        EXPECT_EQ(s.keys[2].codes, std::vector<int>{vk::kLeft});
        EXPECT_EQ(s.keys[4].codes.size(), 5u);  // the Ctrl keys take no slot of the table
      }},
-    {"EmptyNameInTheList", "up = W,,Up\n",
-     {"/cfg/settings.ini:1: up: an empty name in the list (names are separated by commas); the default (Up, Keypad 8) stays"},
+    {"EmptyNameInTheList",
+     "up = W,,Up\n",
+     {"/cfg/settings.ini:1: up: an empty name in the list (names are separated by commas); the "
+      "default (Up, Keypad 8) stays"},
      ExpectDefaultKeys},
-    {"SectionsAreNotPartOfTheFile", "[keys]\nup = W\n",
+    {"SectionsAreNotPartOfTheFile",
+     "[keys]\nup = W\n",
      {"/cfg/settings.ini:2: up: unknown key (the file has no sections, not [keys])"},
      ExpectDefaultKeys},
-    {"ALineWithoutEquals", "scale = integer\njust words\nvsync = off\n",
+    {"ALineWithoutEquals",
+     "scale = integer\njust words\nvsync = off\n",
      {"/cfg/settings.ini:2: not a 'key = value' line; it is skipped"},
      [](const Settings& s) {
        EXPECT_EQ(s.presentation.scale, ScaleMode::kInteger);
@@ -142,7 +164,9 @@ const FileCase kFileCases[] = {
      }},
 };
 
-void PrintTo(const FileCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FileCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class SettingsFileTest : public ::testing::TestWithParam<FileCase> {};
 
@@ -161,10 +185,13 @@ TEST(Settings, TheWrittenDefaultsReadBackAsTheDefaultsWithEveryKey) {
   const Settings read = Parse(DefaultSettingsText(), problems);
   EXPECT_TRUE(problems.empty());
   for (int i = 0; i < kKeyActionCount; ++i) EXPECT_EQ(read.keys[i].names, Defaults().keys[i].names);
-  for (const char* key : {"up =", "down =", "left =", "right =", "fire =", "pause =", "finish =",
-                          "yes =", "no =", "pad-fire =", "pad-pause =", "pad-finish =", "pad-yes =",
-                          "pad-no =", "scale =", "window-scale =", "vsync =",
-                          "pause-on-focus-loss =", "music-volume =", "sound-volume ="}) {
+  for (const char* key : {"up =",           "down =",        "left =",
+                          "right =",        "fire =",        "pause =",
+                          "finish =",       "yes =",         "no =",
+                          "pad-fire =",     "pad-pause =",   "pad-finish =",
+                          "pad-yes =",      "pad-no =",      "scale =",
+                          "window-scale =", "vsync =",       "pause-on-focus-loss =",
+                          "music-volume =", "sound-volume ="}) {
     EXPECT_NE(DefaultSettingsText().find(std::string("\n") + key), std::string::npos) << key;
   }
 }
@@ -193,9 +220,9 @@ TEST(Settings, RemappedKeysAndPadButtonsLandInTheirStates) {
   EXPECT_TRUE(has(2, 7));   // x fires
   EXPECT_FALSE(has(0, 7));  // a no longer does
   EXPECT_TRUE(has(1, 6));
-  EXPECT_TRUE(has(3, 6));   // y says no
-  EXPECT_TRUE(has(3, 5));   // and still yes
-  EXPECT_TRUE(has(6, 3));   // start pauses as before
+  EXPECT_TRUE(has(3, 6));  // y says no
+  EXPECT_TRUE(has(3, 5));  // and still yes
+  EXPECT_TRUE(has(6, 3));  // start pauses as before
 }
 
 TEST(Settings, Attenuation) {
@@ -208,7 +235,8 @@ TEST(Settings, Attenuation) {
 class SettingsFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("brakkon-settings-" + std::to_string(std::random_device{}()));
+    dir_ =
+        fs::temp_directory_path() / ("brakkon-settings-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
     platform.environment["XDG_CONFIG_HOME"] = dir_.string();
     platform.environment["HOME"] = "/nonexistent-home";
@@ -256,8 +284,8 @@ TEST_F(SettingsFolderTest, AFolderInItsPlaceIsReportedAndLeftAlone) {
   fs::create_directories(File());
   const LoadedSettings loaded = LoadSettings(platform);
   ASSERT_EQ(loaded.problems.size(), 1u);
-  EXPECT_EQ(loaded.problems[0], File().string() +
-                                    ": cannot be read (is it a file?); every setting keeps its default");
+  EXPECT_EQ(loaded.problems[0],
+            File().string() + ": cannot be read (is it a file?); every setting keeps its default");
   EXPECT_FALSE(loaded.written);
   EXPECT_TRUE(fs::is_directory(File()));
   EXPECT_EQ(loaded.values.presentation, platform::PresentationSettings{});

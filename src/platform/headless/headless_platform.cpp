@@ -75,7 +75,9 @@ namespace {
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    const auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    };
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
@@ -87,19 +89,49 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Up", vk::kUp},           {"Down", vk::kDown},           {"Left", vk::kLeft},
-    {"Right", vk::kRight},     {"Space", vk::kSpace},         {"Escape", vk::kEscape},
-    {"Return", vk::kReturn},   {"Tab", vk::kTab},             {"Backspace", vk::kBack},
-    {"Left Ctrl", vk::kLControl}, {"Right Ctrl", vk::kRControl}, {"Left Shift", vk::kLShift},
-    {"Right Shift", vk::kRShift}, {"Left Alt", vk::kLMenu},   {"Right Alt", vk::kRMenu},
-    {"Home", vk::kHome},       {"End", vk::kEnd},             {"PageUp", vk::kPrior},
-    {"PageDown", vk::kNext},   {"Insert", vk::kInsert},       {"Delete", vk::kDelete},
+    {"Up", vk::kUp},
+    {"Down", vk::kDown},
+    {"Left", vk::kLeft},
+    {"Right", vk::kRight},
+    {"Space", vk::kSpace},
+    {"Escape", vk::kEscape},
+    {"Return", vk::kReturn},
+    {"Tab", vk::kTab},
+    {"Backspace", vk::kBack},
+    {"Left Ctrl", vk::kLControl},
+    {"Right Ctrl", vk::kRControl},
+    {"Left Shift", vk::kLShift},
+    {"Right Shift", vk::kRShift},
+    {"Left Alt", vk::kLMenu},
+    {"Right Alt", vk::kRMenu},
+    {"Home", vk::kHome},
+    {"End", vk::kEnd},
+    {"PageUp", vk::kPrior},
+    {"PageDown", vk::kNext},
+    {"Insert", vk::kInsert},
+    {"Delete", vk::kDelete},
 };
 
-constexpr const char* kPadButtons[] = {"a", "b", "x", "y", "back", "guide", "start",
-                                       "leftstick", "rightstick", "leftshoulder",
-                                       "rightshoulder", "dpup", "dpdown", "dpleft", "dpright",
-                                       "misc1", "paddle1", "paddle2", "paddle3", "paddle4",
+constexpr const char* kPadButtons[] = {"a",
+                                       "b",
+                                       "x",
+                                       "y",
+                                       "back",
+                                       "guide",
+                                       "start",
+                                       "leftstick",
+                                       "rightstick",
+                                       "leftshoulder",
+                                       "rightshoulder",
+                                       "dpup",
+                                       "dpdown",
+                                       "dpleft",
+                                       "dpright",
+                                       "misc1",
+                                       "paddle1",
+                                       "paddle2",
+                                       "paddle3",
+                                       "paddle4",
                                        "touchpad"};
 
 }  // namespace
@@ -111,7 +143,8 @@ int HeadlessInput::KeyFromName(std::string_view name) const {
     if (c >= 'A' && c <= 'Z') return vk::kA + (c - 'A');
     if (c >= '0' && c <= '9') return vk::k0 + (c - '0');
   }
-  if (name.size() == 8 && SameName(name.substr(0, 7), "Keypad ") && name[7] >= '0' && name[7] <= '9')
+  if (name.size() == 8 && SameName(name.substr(0, 7), "Keypad ") && name[7] >= '0' &&
+      name[7] <= '9')
     return vk::kNumpad0 + (name[7] - '0');
   if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
     const std::string digits(name.substr(1));

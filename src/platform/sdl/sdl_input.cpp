@@ -55,8 +55,7 @@ void SdlInput::Translate(const SDL_Event& event) {
     case SDL_TEXTINPUT:
       TranslateText(event.text.text);
       break;
-    case SDL_MOUSEMOTION:
-    {
+    case SDL_MOUSEMOTION: {
       int x = 0;
       int y = 0;
       video_.WindowToPicture(event.motion.x, event.motion.y, x, y);

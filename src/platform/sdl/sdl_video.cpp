@@ -28,7 +28,8 @@ bool RenderNodePresent() {
 // Mesa's and others' rasterisers that run on the processor.
 bool SoftwareRasteriser(const char* renderer) {
   if (!renderer) return true;
-  for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader"}) {
+  for (const char* name :
+       {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader"}) {
     if (std::strstr(renderer, name)) return true;
   }
   return false;
@@ -64,8 +65,8 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
   // Hidden until the first black frame is in, so the window never shows garbage.
   // On a HiDPI desktop the renderer's output has more pixels than the window has
   // points, and the picture is scaled to fill all of them.
-  window_ = SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, windowWidth_,
-                             windowHeight_, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  window_ = SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, windowWidth_, windowHeight_,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!window_) {
     error = std::string("the window cannot be created: ") + SDL_GetError();
     return false;
@@ -125,8 +126,8 @@ bool SdlVideo::CreateAcceleratedRenderer() {
   // A render node can belong to a device Mesa still drives in software (a virtual
   // GPU without 3D): the driver's own name tells.
   SDL_RendererInfo info{};
-  bool hardware = SDL_GetRendererInfo(renderer_, &info) == 0 &&
-                  (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+  bool hardware =
+      SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) != 0;
   if (hardware && std::strncmp(info.name, "opengl", 6) == 0) {
     using GetString = const unsigned char* (*)(unsigned);
     const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
@@ -190,7 +191,8 @@ void SdlVideo::UpdatePlan() {
   }
   // Without the target texture the picture is smoothed in one step: still even.
   const bool linear = plan_.smooth && !prescaled_;
-  if (texture_) SDL_SetTextureScaleMode(texture_, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  if (texture_)
+    SDL_SetTextureScaleMode(texture_, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
 }
 
 void SdlVideo::OutputScale(float& sx, float& sy) const {
@@ -324,7 +326,8 @@ void SdlVideo::Present(const std::uint16_t* pixels, int width, int height, int p
     SDL_SetRenderTarget(renderer_, nullptr);
     shown = prescaled_;
   }
-  const SDL_Rect target{plan_.picture.x, plan_.picture.y, plan_.picture.width, plan_.picture.height};
+  const SDL_Rect target{plan_.picture.x, plan_.picture.y, plan_.picture.width,
+                        plan_.picture.height};
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, shown, nullptr, target.w > 0 ? &target : nullptr);
