@@ -185,7 +185,11 @@ void SdlVideo::UpdatePlan() {
   prescaled_ = nullptr;
   const bool twoSteps = plan_.smooth && plan_.prescale > 1;
   if (twoSteps) {
-    prescaled_ = SDL_CreateTexture(renderer_, textureFormat_, SDL_TEXTUREACCESS_TARGET,
+    // A render target in a format every renderer draws into natively.
+    const Uint32 format = accelerated_ || textureFormat_ == SDL_PIXELFORMAT_RGB565
+                              ? static_cast<Uint32>(SDL_PIXELFORMAT_ARGB8888)
+                              : textureFormat_;
+    prescaled_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET,
                                    width_ * plan_.prescale, height_ * plan_.prescale);
     if (prescaled_) SDL_SetTextureScaleMode(prescaled_, SDL_ScaleModeLinear);
   }
