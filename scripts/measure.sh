@@ -31,6 +31,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/n
 xvfb_pid=$!
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# A settings file of its own: the defaults, and none written into ~/.config.
+export XDG_CONFIG_HOME="$work/config"
 
 # A copy of the game's folder whose table no short drive beats, so a race ends in the menu.
 mkdir -p "$work/game/Data/Save"

@@ -154,6 +154,8 @@ void TDXInput::UpdateStates() {
   if (Joystick.BindInputStates) collected = collected | joystick;
   const TInputStates keyboard = Keyboard.Update(input_, foreground);
   if (Keyboard.BindInputStates) collected = collected | keyboard;
+  collected = collected | pressed_;
+  pressed_ = {};
   // Nothing else writes the states, so following the union's changes is the union itself.
   states_ = OnRefresh ? OnRefresh(collected) : collected;
 }

@@ -182,6 +182,9 @@ class TDXInput {
   // which that refresh consumed, still reaches the car.
   void UpdateStatesAgain();
   TInputStates InputStates() const { return states_; }
+  // `state` reads down at the next refresh, as a tap of its key would, whatever
+  // the devices say (the focus lost in a race presses pause).
+  void PressOnce(TInputState state) { pressed_.Add(state); }
 
   // Given each refresh's device states, returns the states the refresh takes:
   // a recording watches them, a playback substitutes its own. Unset: the devices'.
@@ -196,6 +199,7 @@ class TDXInput {
   platform::IInput& input_;
   const platform::IVideo& video_;
   TInputStates states_;
+  TInputStates pressed_;  // by PressOnce, for the next refresh
 };
 
 }  // namespace brakkon::io

@@ -12,6 +12,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/scaling.h"
 
 namespace brakkon::platform {
 
@@ -106,10 +110,20 @@ class IClock {
   virtual std::uint32_t RandomSeed() { return Milliseconds(); }
 };
 
+// How the picture is put on the screen; the settings file holds it.
+struct PresentationSettings {
+  ScaleMode scale = ScaleMode::kSharp;  // for full screen and a scaled window
+  int windowScale = 1;                  // the window is this many times the picture; 0 = auto
+  bool vsync = true;                    // wait for the vertical blank where the driver can
+  bool operator==(const PresentationSettings&) const = default;
+};
+
 // The one game window and the picture it shows.
 class IVideo {
  public:
   virtual ~IVideo() = default;
+  // Before OpenWindow: how the window is sized and the picture scaled.
+  virtual void SetPresentation(const PresentationSettings& /*settings*/) {}
   // Creates the window (client area width x height, centred, titled) or shows it
   // again; false with a reason in `error` when no window can be had.
   virtual bool OpenWindow(const std::string& title, int width, int height, std::string& error) = 0;
@@ -144,6 +158,18 @@ class IInput {
   virtual void RefreshKeyTable(std::array<std::uint8_t, 256>& keys) = 0;
   // Reads joystick 0; false when no joystick is attached.
   virtual bool ReadJoystick(JoystickState& state) = 0;
+
+  // The virtual key a key name stands for, as the platform's own key names go
+  // ("Up", "W", "Keypad 8", "Left Ctrl"; letter case ignored); 0 when unknown.
+  // Keypad digits name the digit codes (Num Lock on).
+  virtual int KeyFromName(std::string_view name) const = 0;
+  // The number of a known pad's button by its name ("a", "start", "back";
+  // letter case ignored); -1 when unknown.
+  virtual int PadButtonFromName(std::string_view name) const = 0;
+  // Which entries of JoystickState::buttons a known pad's buttons press: pairs of
+  // (pad button number, index). Replaces the platform's own layout; an empty
+  // list restores it. A plain joystick keeps its numbering.
+  virtual void SetPadButtons(const std::vector<std::pair<int, int>>& /*slots*/) {}
 };
 
 // Modal message boxes.
@@ -220,6 +246,8 @@ class IModulePlayer {
   virtual void Free(std::uint32_t module) = 0;
   // The order position playing now: 0 during the first order and again after the song wraps.
   virtual std::int32_t Order(std::uint32_t module) = 0;
+  // How loud music plays, 0 (silent) to 100 (as the module is written); from now on.
+  virtual void SetVolume(int /*percent*/) {}
 };
 
 // An HTTP request that failed: the server could not be reached, did not answer
@@ -276,6 +304,8 @@ class IFiles {
   virtual bool Remove(const std::string& path) = 0;
   // Puts the folder's entries, a rename into it above all, on the disk.
   virtual bool SyncFolder(const std::string& path) = 0;
+  // True when something (a file, a folder, anything) is at `path`.
+  virtual bool Exists(const std::string& path) = 0;
 };
 
 // The temporary file ReplaceFile writes beside `path` before renaming it over.
@@ -301,6 +331,9 @@ class IPlatform {
   virtual IFiles& Files() = 0;
   // The value of the environment variable `name`; empty when it is not set.
   virtual std::string Environment(const std::string& name) = 0;
+  // One line for the player about a problem the game goes on after (a setting
+  // that cannot be read): standard error on a desktop.
+  virtual void Warn(const std::string& line) = 0;
   // A start-up phase has ended. The SDL platform reports each with its time when
   // asked to (BRAKKON_TIMINGS=1), so slow starts can be traced to their phase.
   virtual void StartupPhase(const char* /*phase*/) {}

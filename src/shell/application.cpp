@@ -6,6 +6,7 @@
 
 #include "shell/form.h"
 #include "shell/race_recorder.h"
+#include "shell/settings.h"
 
 namespace brakkon::shell {
 namespace {
@@ -26,6 +27,14 @@ void RunLoopOnce(TMForm& form, platform::IPlatform& platform) {
   // itself (interval test, lag count) stays with the timer.
   const std::uint32_t wait = std::min(form.MDXTimer.MillisecondsUntilDue(), kMaxIdleWaitMs);
   if (wait > 0) platform.Input().WaitForEvent(wait);
+}
+
+int ShowSettings(platform::IPlatform& platform,
+                 const std::function<void(const std::string&)>& print) {
+  const LoadedSettings loaded = LoadSettings(platform);
+  for (const std::string& problem : loaded.problems) platform.Warn(problem);
+  print(DescribeSettings(loaded));
+  return 0;
 }
 
 int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen,

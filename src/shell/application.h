@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -17,6 +19,12 @@ class TMForm;
 // of the run is recorded to `recordPath` (numbered after the first) when it is set.
 int RunApplication(platform::IPlatform& platform, std::optional<bool> fullScreen = std::nullopt,
                    const std::filesystem::path& recordPath = {});
+
+// `brakkon --settings`: prints the settings file's path and the values in force
+// to standard output through `print`, the problems through the platform's
+// warnings; writes the file with its defaults when it is missing. Returns 0.
+int ShowSettings(platform::IPlatform& platform,
+                 const std::function<void(const std::string&)>& print);
 
 // One pass of the message loop: all pending events, the timer's idle step,
 // then a sleep until the next tick is due or an event arrives.

@@ -10,6 +10,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine result;
   bool help = false;
   bool version = false;
+  bool settings = false;
   auto refuse = [&result](std::string why) {
     result.action = CommandAction::kUsageError;
     result.error = std::move(why);
@@ -21,6 +22,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       help = true;
     } else if (arg == "--version") {
       version = true;
+    } else if (arg == "--settings") {
+      settings = true;
     } else if (arg == "--window" || arg == "--fullscreen") {
       const bool fullScreen = arg == "--fullscreen";
       // Both at once is a mistake the player should hear of, not a silent last-wins.
@@ -47,6 +50,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     result.action = CommandAction::kHelp;
   } else if (version) {
     result.action = CommandAction::kVersion;
+  } else if (settings) {
+    result.action = CommandAction::kSettings;
   }
   return result;
 }
@@ -58,6 +63,7 @@ std::string HelpText() {
          "  --window        play in a window this time (the saved option stays)\n"
          "  --fullscreen    play full screen this time (the saved option stays)\n"
          "  --record FILE   record the races of this run to FILE\n"
+         "  --settings      show the settings file's path and the values in force, and exit\n"
          "  --help          show this help and exit\n"
          "  --version       show the version and exit\n"
          "\n"

@@ -9,7 +9,7 @@
 
 namespace brakkon::shell {
 
-enum class CommandAction { kRun, kHelp, kVersion, kUsageError };
+enum class CommandAction { kRun, kHelp, kVersion, kSettings, kUsageError };
 
 struct CommandLine {
   CommandAction action = CommandAction::kRun;

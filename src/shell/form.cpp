@@ -94,6 +94,7 @@ void TMForm::FormCreate() {
   }
   const std::string host = platform_.Environment(records::kScoreHostVariable);
   if (!host.empty()) Records.ScoreHost = host;
+  ApplySettings();
   ApplyDisplayMode();
   platform_.StartupPhase("display");
   FontAdvances = screens::PrepareFontTables();
@@ -101,6 +102,24 @@ void TMForm::FormCreate() {
       new screens::TScrollBackground(&MDXSpriteEngine.Engine(), *this, "MainMenuBackground");
   screens::ShowMainMenu(*this, true, 0);
   startedUp_ = true;
+}
+
+void TMForm::ApplySettings() {
+  const LoadedSettings loaded = LoadSettings(platform_);
+  for (const std::string& problem : loaded.problems) platform_.Warn(problem);
+  Settings = loaded.values;
+  platform_.Video().SetPresentation(Settings.presentation);
+  MDXInput.Keyboard.SetKeyAssigns(KeyAssignsFor(Settings, MDXInput.Keyboard.KeyAssigns()));
+  ctrlFires_ = CtrlFires(Settings);
+  platform_.Input().SetPadButtons(PadSlotsFor(Settings, platform_.Input()));
+  platform_.Music().SetVolume(Settings.musicVolume);
+  const std::int32_t attenuation = AttenuationForPercent(Settings.soundVolume);
+  for (int i = 0; i < MDXWaveList.Items().Count(); ++i) {
+    io::TWaveCollectionItem& item = MDXWaveList.Items().Items(i);
+    item.Volume = attenuation;
+    // A looped sound plays its main buffer, which took its volume when it was filled.
+    if (attenuation != 0 && item.MainBuffer() != nullptr) item.MainBuffer()->SetVolume(attenuation);
+  }
 }
 
 void TMForm::FormDestroy() {
@@ -206,6 +225,9 @@ void TMForm::DispatchEvent(const platform::Event& event) {
         MDXTimer.ApplicationActivated();
         break;
       case EventType::kDeactivate:
+        // As P would: the first tick after the focus is back pauses the race.
+        if (Settings.pauseOnFocusLoss && Shell.GameState == TGameState::Race && Race.RaceRunning)
+          MDXInput.PressOnce(io::TInputState::InputButton4);
         MDXTimer.ApplicationDeactivated();
         break;
     }
@@ -278,7 +300,7 @@ void TMForm::FormKeyPress(char& key) {
 }
 
 void TMForm::FormKeyDown(int& key, bool alt, bool /*ctrl*/) {
-  if (key == platform::vk::kControl) Shell.KeyCtrl = true;
+  if (key == platform::vk::kControl && ctrlFires_) Shell.KeyCtrl = true;
   if (key == platform::vk::kReturn && alt) {
     Records.Options.FullScreen = !Records.Options.FullScreen;
     ApplyDisplayMode();

@@ -20,9 +20,10 @@
 #include "platform/platform.h"
 #include "race/race_state.h"
 #include "records/records_state.h"
-#include "shell/game_state.h"
 #include "screens/bitmap_text.h"
+#include "shell/game_state.h"
 #include "shell/random.h"
+#include "shell/settings.h"
 
 namespace brakkon::shell {
 
@@ -100,6 +101,7 @@ class TMForm {
   TRandom Random;
   io::TMusicState Music;  // MusicHandle, MusicOrder
   screens::FontTables FontAdvances;
+  shell::Settings Settings;  // the settings file's values, read at start-up
 
   // Sound effects by name; silent while Options.Sound is off.
   void PlaySound(std::string_view name, bool wait);
@@ -120,6 +122,8 @@ class TMForm {
 
  private:
   void ClickByState();
+  // Reads the settings file and hands its values to the platform and the components.
+  void ApplySettings();
   // Loads both image archives, from mappings of their files where the platform offers them.
   void LoadArchives();
 
@@ -133,6 +137,7 @@ class TMForm {
   platform::WindowPlacement savedPlacement_;
   std::optional<bool> displayOverride_;  // set while the run's mode is not the player's choice
   bool savedFullScreen_ = false;         // Options.FullScreen as read, put back when saving
+  bool ctrlFires_ = true;                // the fire keys list a Ctrl key
 };
 
 }  // namespace brakkon::shell

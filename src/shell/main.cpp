@@ -60,6 +60,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "brakkon: %s\n%s", command.error.c_str(),
                    brakkon::shell::HelpText().c_str());
       return 2;
+    case CommandAction::kSettings: {
+      // Names and files only: no window, so it works where there is no display.
+      brakkon::platform::SdlPlatform platform(false);
+      return brakkon::shell::ShowSettings(
+          platform, [](const std::string& text) { std::fputs(text.c_str(), stdout); });
+    }
     case CommandAction::kRun:
       break;
   }

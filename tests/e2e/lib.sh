@@ -111,8 +111,8 @@ geometry() {  # x y width height of window $1
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
-# A display of its own, on a number the server picks.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/xvfb.display" \
+# A display of its own, on a number the server picks; E2E_SCREEN sets its size.
+Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/xvfb.display" \
   2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -124,6 +124,8 @@ done
 DISPLAY=":$(head -n1 "$work/xvfb.display")"
 export DISPLAY
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# The game's settings file goes here, never into the real ~/.config.
+export XDG_CONFIG_HOME="$work/config"
 echo "display $DISPLAY"
 
 # A window manager, so the window gets a frame and Alt+F4 asks it to close as its

@@ -178,6 +178,25 @@ TEST_F(SdlGamepadTest, AKnownPadsButtonsLandWhereTheRaceReadsThem) {
   }
 }
 
+// The settings file's pad lines: the game hands its layout over as pairs.
+TEST_F(SdlGamepadTest, ARemappedLayoutReplacesTheDefaultAndAnEmptyOneRestoresIt) {
+  PlugIn(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
+  input_->OpenJoystick();
+  const int x = input_->PadButtonFromName("X");
+  const int a = input_->PadButtonFromName("a");
+  ASSERT_EQ(x, SDL_CONTROLLER_BUTTON_X);
+  ASSERT_EQ(a, SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(input_->PadButtonFromName("trigger"), -1);
+  input_->SetPadButtons({{x, kA}, {a, kB}, {a, kY}});
+  SetButton(SDL_CONTROLLER_BUTTON_X, true);
+  EXPECT_EQ(ButtonsDown(), std::vector<int>{kA});
+  SetButton(SDL_CONTROLLER_BUTTON_X, false);
+  SetButton(SDL_CONTROLLER_BUTTON_A, true);
+  EXPECT_EQ(ButtonsDown(), (std::vector<int>{kY, kB}));
+  input_->SetPadButtons({});
+  EXPECT_EQ(ButtonsDown(), std::vector<int>{kA});
+}
+
 TEST_F(SdlGamepadTest, TheLeftStickAndTheDpadSteer) {
   PlugIn(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
   input_->OpenJoystick();

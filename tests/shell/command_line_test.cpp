@@ -37,6 +37,8 @@ TEST(CommandLine, ReadsEveryOption) {
       {{"-h"}, CommandAction::kHelp, std::nullopt, ""},
       {{"--version"}, CommandAction::kVersion, std::nullopt, ""},
       {{"--version", "--help"}, CommandAction::kHelp, std::nullopt, ""},
+      {{"--settings"}, CommandAction::kSettings, std::nullopt, ""},
+      {{"--settings", "--version"}, CommandAction::kVersion, std::nullopt, ""},
   };
   for (const ParseCase& c : cases) {
     const CommandLine parsed = ParseCommandLine(c.args);
@@ -66,7 +68,8 @@ TEST(CommandLine, RefusesWhatItDoesNotKnowAndSaysWhat) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndVersionIsTheProjects) {
   const std::string help = HelpText();
-  for (const char* option : {"--window", "--fullscreen", "--record FILE", "--help", "--version"})
+  for (const char* option :
+       {"--window", "--fullscreen", "--record FILE", "--settings", "--help", "--version"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   EXPECT_TRUE(std::regex_match(VersionText(), std::regex("brakkon [0-9]+\\.[0-9]+\\.[0-9]+\n")))
       << VersionText();

@@ -117,11 +117,13 @@ class HeadlessModulePlayer : public IModulePlayer {
   void Play(std::uint32_t module) override;
   void Free(std::uint32_t module) override;
   std::int32_t Order(std::uint32_t module) override;
+  void SetVolume(int percent) override { volume = percent; }
 
   // What a test sets up: paths that fail to load, and the order the playing
   // module is at (Play sets it back to 0).
   std::set<std::string> unreadable;
   std::int32_t order = 0;
+  int volume = 100;  // as the game last set it
 
   // What a test inspects.
   std::vector<ModuleCall> calls;

@@ -68,6 +68,9 @@ std::optional<std::string> HeadlessFiles::ReadFile(const std::string& path) {
     Fault();
     return std::nullopt;
   }
+  // A folder opens as a stream and then throws on the first read.
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -110,6 +113,11 @@ bool HeadlessFiles::SyncFolder(const std::string& path) {
   if (failSyncFolder) return Fault();
   std::error_code error;
   return std::filesystem::is_directory(path, error);
+}
+
+bool HeadlessFiles::Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 }  // namespace brakkon::platform

@@ -20,6 +20,7 @@ class HeadlessFiles : public IFiles {
   bool Rename(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;
   bool SyncFolder(const std::string& path) override;
+  bool Exists(const std::string& path) override;
 
   // Byte counts run over every file written after they are set. A write that
   // reaches the count lands the bytes before it and fails.

@@ -2,6 +2,8 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 namespace brakkon::platform {
 
@@ -66,6 +68,102 @@ bool HeadlessInput::ReadJoystick(JoystickState& state) {
   if (!joystickAttached) return false;
   state = joystick;
   return true;
+}
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+struct NamedKey {
+  const char* name;
+  int key;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {"Up", vk::kUp},
+    {"Down", vk::kDown},
+    {"Left", vk::kLeft},
+    {"Right", vk::kRight},
+    {"Space", vk::kSpace},
+    {"Escape", vk::kEscape},
+    {"Return", vk::kReturn},
+    {"Tab", vk::kTab},
+    {"Backspace", vk::kBack},
+    {"Left Ctrl", vk::kLControl},
+    {"Right Ctrl", vk::kRControl},
+    {"Left Shift", vk::kLShift},
+    {"Right Shift", vk::kRShift},
+    {"Left Alt", vk::kLMenu},
+    {"Right Alt", vk::kRMenu},
+    {"Home", vk::kHome},
+    {"End", vk::kEnd},
+    {"PageUp", vk::kPrior},
+    {"PageDown", vk::kNext},
+    {"Insert", vk::kInsert},
+    {"Delete", vk::kDelete},
+};
+
+constexpr const char* kPadButtons[] = {"a",
+                                       "b",
+                                       "x",
+                                       "y",
+                                       "back",
+                                       "guide",
+                                       "start",
+                                       "leftstick",
+                                       "rightstick",
+                                       "leftshoulder",
+                                       "rightshoulder",
+                                       "dpup",
+                                       "dpdown",
+                                       "dpleft",
+                                       "dpright",
+                                       "misc1",
+                                       "paddle1",
+                                       "paddle2",
+                                       "paddle3",
+                                       "paddle4",
+                                       "touchpad"};
+
+}  // namespace
+
+int HeadlessInput::KeyFromName(std::string_view name) const {
+  if (name.size() == 1) {
+    const char c = name[0];
+    if (c >= 'a' && c <= 'z') return vk::kA + (c - 'a');
+    if (c >= 'A' && c <= 'Z') return vk::kA + (c - 'A');
+    if (c >= '0' && c <= '9') return vk::k0 + (c - '0');
+  }
+  if (name.size() == 8 && SameName(name.substr(0, 7), "Keypad ") && name[7] >= '0' &&
+      name[7] <= '9')
+    return vk::kNumpad0 + (name[7] - '0');
+  if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
+    const std::string digits(name.substr(1));
+    if (digits.find_first_not_of("0123456789") == std::string::npos && digits.size() <= 2) {
+      const int n = std::stoi(digits);
+      if (n >= 1 && n <= 12) return vk::kF1 + n - 1;
+    }
+  }
+  for (const NamedKey& entry : kNamedKeys) {
+    if (SameName(name, entry.name)) return entry.key;
+  }
+  return 0;
+}
+
+int HeadlessInput::PadButtonFromName(std::string_view name) const {
+  for (int i = 0; i < static_cast<int>(std::size(kPadButtons)); ++i) {
+    if (SameName(name, kPadButtons[i])) return i;
+  }
+  return -1;
 }
 
 void HeadlessInput::PushKeyDown(int key, bool alt, bool ctrl) {

@@ -28,6 +28,7 @@ class ManualClock : public IClock {
 
 class HeadlessVideo : public IVideo {
  public:
+  void SetPresentation(const PresentationSettings& settings) override { presentation = settings; }
   bool OpenWindow(const std::string& title, int width, int height, std::string& error) override;
   void CloseWindow() override { open_ = false; }
   bool SetFullScreen(bool fullScreen) override;
@@ -40,6 +41,7 @@ class HeadlessVideo : public IVideo {
   bool Active() const override { return active_; }
 
   // What a test sets up or inspects.
+  PresentationSettings presentation;  // as the game last asked for it
   bool canOpen = true;
   bool fullScreenAvailable = true;
   bool open() const { return open_; }
@@ -76,6 +78,12 @@ class HeadlessInput : public IInput {
   void WaitForEvent(std::uint32_t timeoutMs) override;
   void RefreshKeyTable(std::array<std::uint8_t, 256>& keys) override;
   bool ReadJoystick(JoystickState& state) override;
+  // The SDL platform's names of the keys and pad buttons a test is likely to use,
+  // with SDL's numbers; a test of the SDL platform checks they agree.
+  int KeyFromName(std::string_view name) const override;
+  int PadButtonFromName(std::string_view name) const override;
+  void SetPadButtons(const std::vector<std::pair<int, int>>& slots) override { padButtons = slots; }
+  std::vector<std::pair<int, int>> padButtons;  // as the game last set them
 
   // Script: events are delivered in order by PollEvent.
   void Push(const Event& event) { events_.push_back(event); }
@@ -160,6 +168,7 @@ class HeadlessPlatform : public IPlatform {
     const auto it = environment.find(name);
     return it != environment.end() ? it->second : std::string();
   }
+  void Warn(const std::string& line) override { warnings.push_back(line); }
 
   ManualClock clock;
   HeadlessVideo video;
@@ -171,6 +180,7 @@ class HeadlessPlatform : public IPlatform {
   HeadlessHttp http;
   HeadlessFiles files;
   std::map<std::string, std::string> environment;
+  std::vector<std::string> warnings;
 };
 
 }  // namespace brakkon::platform

@@ -378,11 +378,18 @@ void AudioMixer::MixMusic(float* mix, int frames) {
   const int bytes = frames * 2 * static_cast<int>(sizeof(std::int16_t));
   // With loop 0 the player never runs out; an error leaves this chunk silent.
   if (xmp_play_buffer(music_, musicChunk_.data(), bytes, 0) != 0) return;
-  for (int i = 0; i < 2 * frames; ++i) mix[i] += musicChunk_[i];
+  const float gain = musicGain_.load(std::memory_order_relaxed);
+  for (int i = 0; i < 2 * frames; ++i) mix[i] += gain * static_cast<float>(musicChunk_[i]);
   xmp_get_frame_info(music_, &frameInfo_);
   const std::uint64_t position =
       (static_cast<std::uint64_t>(musicId_) << 32) | static_cast<std::uint32_t>(frameInfo_.pos);
   musicPosition_.store(position, std::memory_order_release);
+}
+
+void AudioMixer::SetMusicVolume(int percent) {
+  // Perceived loudness follows the square of the slider more evenly than the slider itself.
+  const float share = static_cast<float>(std::clamp(percent, 0, 100)) / 100.0f;
+  musicGain_.store(share * share, std::memory_order_relaxed);
 }
 
 void AudioMixer::Render(std::int16_t* out, int frames) {

@@ -61,6 +61,9 @@ class AudioMixer {
   void PlayModule(std::uint32_t module);
   void FreeModule(std::uint32_t module);
   std::int32_t ModuleOrder(std::uint32_t module) const;
+  // Music loudness, 0..100 percent of the module's own; any thread.
+  void SetMusicVolume(int percent);
+  float MusicGain() const { return musicGain_.load(std::memory_order_relaxed); }
 
   // Audio thread: mixes `frames` stereo frames into `out`.
   void Render(std::int16_t* out, int frames);
@@ -148,6 +151,7 @@ class AudioMixer {
   std::atomic<std::uint64_t> applied_{0};  // commands the audio thread has taken
   std::array<std::atomic<std::uint32_t>, kMaxVoices> ended_{};  // generation that ran out
   std::atomic<std::uint64_t> musicPosition_{0};                 // module id << 32 | order position
+  std::atomic<float> musicGain_{1.0f};                          // applied to every music sample
 
   // Audio thread.
   std::vector<Command> working_;

@@ -122,4 +122,10 @@ bool PosixFiles::SyncFolder(const std::string& path) {
   return ::close(fd) == 0 && synced;
 }
 
+bool PosixFiles::Exists(const std::string& path) {
+  struct stat info {};
+  // A dangling link is something too: the player put it there.
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
 }  // namespace brakkon::platform

@@ -18,6 +18,7 @@ class PosixFiles final : public IFiles {
   bool Rename(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;
   bool SyncFolder(const std::string& path) override;
+  bool Exists(const std::string& path) override;
 };
 
 }  // namespace brakkon::platform

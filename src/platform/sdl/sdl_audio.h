@@ -53,6 +53,7 @@ class SdlModulePlayer final : public IModulePlayer {
   void Play(std::uint32_t module) override { output_.Mixer().PlayModule(module); }
   void Free(std::uint32_t module) override { output_.Mixer().FreeModule(module); }
   std::int32_t Order(std::uint32_t module) override { return output_.Mixer().ModuleOrder(module); }
+  void SetVolume(int percent) override { output_.Mixer().SetMusicVolume(percent); }
 
  private:
   SdlSoundOutput& output_;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "platform/sdl/sdl_keys.h"
 
@@ -32,6 +33,16 @@ bool SdlInput::ReadJoystick(JoystickState& state) {
   return joystick_.Read(state);
 }
 
+int SdlInput::KeyFromName(std::string_view name) const {
+  return VirtualKeyFromName(std::string(name).c_str());
+}
+
+int SdlInput::PadButtonFromName(std::string_view name) const {
+  const SDL_GameControllerButton button =
+      SDL_GameControllerGetButtonFromString(std::string(name).c_str());
+  return button == SDL_CONTROLLER_BUTTON_INVALID ? -1 : static_cast<int>(button);
+}
+
 void SdlInput::Translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
@@ -44,9 +55,13 @@ void SdlInput::Translate(const SDL_Event& event) {
     case SDL_TEXTINPUT:
       TranslateText(event.text.text);
       break;
-    case SDL_MOUSEMOTION:
-      PushPointer(EventType::kMouseMove, event.motion.x, event.motion.y);
+    case SDL_MOUSEMOTION: {
+      int x = 0;
+      int y = 0;
+      video_.WindowToPicture(event.motion.x, event.motion.y, x, y);
+      PushPointer(EventType::kMouseMove, x, y);
       break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       TranslateButton(event.button);
@@ -103,21 +118,21 @@ void SdlInput::TranslateText(const char* text) {
 
 void SdlInput::TranslateButton(const SDL_MouseButtonEvent& button) {
   if (button.button != SDL_BUTTON_LEFT) return;
-  int windowX = 0;
-  int windowY = 0;
-  video_.PictureToWindow(button.x, button.y, windowX, windowY);
-  const bool inside = video_.InsideWindow(windowX, windowY);
+  int x = 0;
+  int y = 0;
+  video_.WindowToPicture(button.x, button.y, x, y);
+  const bool inside = video_.InsideWindow(button.x, button.y);
   // Presses and releases alternate as click, double click, click, ... like the
   // original platform: the release of an odd press clicks, an even press double-clicks.
   const bool oddPress = (button.clicks % 2) == 1;
   if (button.type == SDL_MOUSEBUTTONDOWN) {
     leftPressedInside_ = inside;
-    if (!oddPress && inside) PushPointer(EventType::kDoubleClick, button.x, button.y);
+    if (!oddPress && inside) PushPointer(EventType::kDoubleClick, x, y);
     return;
   }
   const bool pressedInside = leftPressedInside_;
   leftPressedInside_ = false;
-  if (oddPress && pressedInside && inside) PushPointer(EventType::kClick, button.x, button.y);
+  if (oddPress && pressedInside && inside) PushPointer(EventType::kClick, x, y);
 }
 
 void SdlInput::TranslateWindow(const SDL_WindowEvent& window) {

@@ -21,6 +21,11 @@ class SdlInput final : public IInput {
   void WaitForEvent(std::uint32_t timeoutMs) override;
   void RefreshKeyTable(std::array<std::uint8_t, 256>& keys) override;
   bool ReadJoystick(JoystickState& state) override;
+  int KeyFromName(std::string_view name) const override;
+  int PadButtonFromName(std::string_view name) const override;
+  void SetPadButtons(const std::vector<std::pair<int, int>>& slots) override {
+    joystick_.SetButtonSlots(slots);
+  }
 
   // Opens a joystick already plugged in; later ones are found from device events.
   void OpenJoystick() { joystick_.OpenFirst(); }

@@ -130,12 +130,25 @@ void SdlJoystick::ReadController(JoystickState& state) {
   const int left = SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
   const int right = SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
   state.z = std::clamp(left - right, JoystickState::kAxisMin, JoystickState::kAxisMax);
-  for (const ButtonSlot& slot : kButtonSlots)
-    state.buttons[slot.index] = SDL_GameControllerGetButton(controller_, slot.button) != 0;
+  if (slots_.empty()) {
+    for (const ButtonSlot& slot : kButtonSlots)
+      state.buttons[slot.index] = SDL_GameControllerGetButton(controller_, slot.button) != 0;
+  } else {
+    // Several buttons may press one entry, and one button several entries.
+    for (const auto& [button, index] : slots_) {
+      if (index < 0 || index >= static_cast<int>(state.buttons.size())) continue;
+      if (SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button)))
+        state.buttons[index] = true;
+    }
+  }
   ApplyPad(SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_LEFT) != 0,
            SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) != 0,
            SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_UP) != 0,
            SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_DOWN) != 0, state);
+}
+
+void SdlJoystick::SetButtonSlots(const std::vector<std::pair<int, int>>& slots) {
+  slots_ = slots;
 }
 
 void SdlJoystick::ReadJoystick(JoystickState& state) {

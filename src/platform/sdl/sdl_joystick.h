@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -33,6 +34,9 @@ class SdlJoystick {
   void HandleEvent(const SDL_Event& event);
   // Reads the open device; false (and a centred, idle state) when none is attached.
   bool Read(JoystickState& state);
+  // A known pad's layout: (SDL_GameControllerButton, JoystickState::buttons index)
+  // pairs; empty restores the default one.
+  void SetButtonSlots(const std::vector<std::pair<int, int>>& slots);
 
  private:
   void Open(int deviceIndex);
@@ -43,6 +47,7 @@ class SdlJoystick {
   SDL_GameController* controller_ = nullptr;
   SDL_Joystick* joystick_ = nullptr;  // the controller's own joystick when controller_ is set
   SDL_JoystickID instance_ = -1;
+  std::vector<std::pair<int, int>> slots_;  // empty: the default layout
 };
 
 }  // namespace brakkon::platform

@@ -167,6 +167,16 @@ int VirtualKeyFromSdl(const SDL_Keysym& keysym) {
   return NamedKey(key);
 }
 
+int VirtualKeyFromName(const char* name) {
+  const SDL_Keycode key = SDL_GetKeyFromName(name);
+  if (key == SDLK_UNKNOWN) return 0;
+  SDL_Keysym keysym{};
+  keysym.sym = key;
+  keysym.scancode = SDL_GetScancodeFromKey(key);
+  keysym.mod = KMOD_NUM;
+  return VirtualKeyFromSdl(keysym);
+}
+
 int SideNeutralKey(int key) {
   switch (key) {
     case vk::kLShift:

@@ -157,7 +157,15 @@ struct SdlPlatform::Parts {
   PosixFiles files;
 };
 
-SdlPlatform::SdlPlatform() {
+SdlPlatform::SdlPlatform(bool display) {
+  if (!display) {
+    // The dummy driver shows nothing and needs no display, but gives SDL its
+    // keymap, through which key names are looked up.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    sdlStarted_ = SDL_Init(SDL_INIT_VIDEO) == 0;
+    parts_ = std::make_unique<Parts>();
+    return;
+  }
   const char* timings = SDL_getenv("BRAKKON_TIMINGS");
   reportTimings_ = timings && *timings && SDL_strcmp(timings, "0") != 0;
   StartupPhase("program");
@@ -266,6 +274,11 @@ void SdlPlatform::PrepareHeap(std::size_t bytes) {
   if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
 #endif
   std::free(block);
+}
+
+void SdlPlatform::Warn(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
 }
 
 std::string SdlPlatform::Environment(const std::string& name) {

@@ -14,7 +14,9 @@ class SdlPlatform final : public IPlatform {
  public:
   // Starts SDL's video and controller support under the driver the environment
   // selects (SDL_VIDEODRIVER). Check Ok() before use; Error() says why not.
-  SdlPlatform();
+  // Without `display` SDL runs on its dummy video driver: files, key names and
+  // the environment work, and no window is shown.
+  explicit SdlPlatform(bool display = true);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -32,6 +34,7 @@ class SdlPlatform final : public IPlatform {
   IHttp& Http() override;
   IFiles& Files() override;
   std::string Environment(const std::string& name) override;
+  void Warn(const std::string& line) override;
   void StartupPhase(const char* phase) override;
   std::unique_ptr<IFileView> MapFile(const std::string& path) override;
   void PrepareHeap(std::size_t bytes) override;

@@ -3,6 +3,9 @@
 #include "platform/sdl/sdl_video.h"
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/sdl/sdl_x11.h"
 
@@ -10,6 +13,27 @@ namespace brakkon::platform {
 namespace {
 
 constexpr int kCentered = static_cast<int>(SDL_WINDOWPOS_CENTERED);
+constexpr unsigned kGlRenderer = 0x1F01;  // GL_RENDERER
+
+// A GPU's render node. Without one, any OpenGL driver is a software rasteriser,
+// and merely loading it costs a quarter of a second: the check comes first.
+bool RenderNodePresent() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+    if (entry.path().filename().string().starts_with("renderD")) return true;
+  }
+  return false;
+}
+
+// Mesa's and others' rasterisers that run on the processor.
+bool SoftwareRasteriser(const char* renderer) {
+  if (!renderer) return true;
+  for (const char* name :
+       {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader"}) {
+    if (std::strstr(renderer, name)) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -29,11 +53,20 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
   }
   width_ = width;
   height_ = height;
-  windowed_.width = width;
-  windowed_.height = height;
+  SDL_Rect usable{0, 0, width, height};
+  if (presentation_.windowScale == 0 && SDL_GetDisplayUsableBounds(0, &usable) != 0)
+    usable = SDL_Rect{0, 0, width, height};
+  const int factor =
+      WindowScaleFactor(presentation_.windowScale, width, height, usable.w, usable.h);
+  windowWidth_ = width * factor;
+  windowHeight_ = height * factor;
+  windowed_.width = windowWidth_;
+  windowed_.height = windowHeight_;
   // Hidden until the first black frame is in, so the window never shows garbage.
-  window_ =
-      SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, width, height, SDL_WINDOW_HIDDEN);
+  // On a HiDPI desktop the renderer's output has more pixels than the window has
+  // points, and the picture is scaled to fill all of them.
+  window_ = SDL_CreateWindow(title.c_str(), windowed_.x, windowed_.y, windowWidth_, windowHeight_,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!window_) {
     error = std::string("the window cannot be created: ") + SDL_GetError();
     return false;
@@ -56,11 +89,17 @@ bool SdlVideo::OpenWindow(const std::string& title, int width, int height, std::
 }
 
 bool SdlVideo::CreateRenderer(std::string& error) {
-  // The game paces itself; a vsync wait would only add latency (and can stall under Xvfb).
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+  accelerated_ = false;
+  // The software path paces itself by the tick; a vsync wait there would only add
+  // latency (and can stall under Xvfb).
+  SDL_SetHint(SDL_HINT_RENDER_VSYNC, presentation_.vsync ? "1" : "0");
   const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
   if (chosen && *chosen) {
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    const Uint32 flags = presentation_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    renderer_ = SDL_CreateRenderer(window_, -1, flags);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  } else if (RenderNodePresent() && CreateAcceleratedRenderer()) {
+    accelerated_ = true;
   } else {
     // A 16-bit picture copied 1:1, or letterboxed by whole-pixel repeats, is cheap for
     // the processor. Merely asking for an accelerated renderer loads the OpenGL driver,
@@ -68,6 +107,7 @@ bool SdlVideo::CreateRenderer(std::string& error) {
     // second of start-up, 45 MB of memory, and several times the processor time of
     // SDL's own software renderer. SDL_RENDER_DRIVER=opengl still asks for it.
     // Straight to the window's pixels: a texture-backed framebuffer would bring OpenGL back.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   }
@@ -76,6 +116,28 @@ bool SdlVideo::CreateRenderer(std::string& error) {
     return false;
   }
   return true;
+}
+
+bool SdlVideo::CreateAcceleratedRenderer() {
+  const Uint32 flags =
+      SDL_RENDERER_ACCELERATED | (presentation_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+  renderer_ = SDL_CreateRenderer(window_, -1, flags);
+  if (!renderer_) return false;
+  // A render node can belong to a device Mesa still drives in software (a virtual
+  // GPU without 3D): the driver's own name tells.
+  SDL_RendererInfo info{};
+  bool hardware =
+      SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+  if (hardware && std::strncmp(info.name, "opengl", 6) == 0) {
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const auto* name = getString ? reinterpret_cast<const char*>(getString(kGlRenderer)) : nullptr;
+    hardware = !SoftwareRasteriser(name);
+  }
+  if (hardware) return true;
+  SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  return false;
 }
 
 bool SdlVideo::CreateTexture(int width, int height, std::string& error) {
@@ -99,13 +161,57 @@ bool SdlVideo::CreateTexture(int width, int height, std::string& error) {
     return false;
   }
   SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-  SDL_RenderSetLogicalSize(renderer_, width, height);
   width_ = width;
   height_ = height;
+  outputWidth_ = outputHeight_ = 0;  // the plan is made again for the new picture
+  UpdatePlan();
   return true;
 }
 
+void SdlVideo::UpdatePlan() {
+  int outputWidth = 0;
+  int outputHeight = 0;
+  if (!renderer_ || SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0 ||
+      outputWidth <= 0 || outputHeight <= 0 || width_ <= 0 || height_ <= 0)
+    return;
+  if (outputWidth == outputWidth_ && outputHeight == outputHeight_) return;
+  outputWidth_ = outputWidth;
+  outputHeight_ = outputHeight;
+  // A window of its natural size is copied 1:1 whatever the mode; the modes are
+  // for full screen and a scaled window.
+  plan_ = PlanScaling(presentation_.scale, width_, height_, outputWidth, outputHeight);
+  ForgetShownFrame();
+  if (prescaled_) SDL_DestroyTexture(prescaled_);
+  prescaled_ = nullptr;
+  const bool twoSteps = plan_.smooth && plan_.prescale > 1;
+  if (twoSteps) {
+    // A render target in a format every renderer draws into natively.
+    const Uint32 format = accelerated_ || textureFormat_ == SDL_PIXELFORMAT_RGB565
+                              ? static_cast<Uint32>(SDL_PIXELFORMAT_ARGB8888)
+                              : textureFormat_;
+    prescaled_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET,
+                                   width_ * plan_.prescale, height_ * plan_.prescale);
+    if (prescaled_) SDL_SetTextureScaleMode(prescaled_, SDL_ScaleModeLinear);
+  }
+  // Without the target texture the picture is smoothed in one step: still even.
+  const bool linear = plan_.smooth && !prescaled_;
+  if (texture_)
+    SDL_SetTextureScaleMode(texture_, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+}
+
+void SdlVideo::OutputScale(float& sx, float& sy) const {
+  sx = sy = 1;
+  int windowWidth = 0;
+  int windowHeight = 0;
+  if (!window_ || outputWidth_ <= 0) return;
+  SDL_GetWindowSize(window_, &windowWidth, &windowHeight);
+  if (windowWidth > 0) sx = static_cast<float>(outputWidth_) / static_cast<float>(windowWidth);
+  if (windowHeight > 0) sy = static_cast<float>(outputHeight_) / static_cast<float>(windowHeight);
+}
+
 void SdlVideo::CloseWindow() {
+  if (prescaled_) SDL_DestroyTexture(prescaled_);
+  prescaled_ = nullptr;
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -153,7 +259,7 @@ void SdlVideo::LeaveFullScreen() {
     SDL_SetWindowFullscreen(window_, 0);
   }
   // SDL can keep believing in the desktop size after full screen.
-  SDL_SetWindowSize(window_, width_, height_);
+  SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
   // A window manager puts the window back where it was by itself; moving it while its
   // frame is still being restored would shift it by the frame's size.
   if (emulatedFullScreen_ || moved) SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
@@ -217,9 +323,18 @@ void SdlVideo::Present(const std::uint16_t* pixels, int width, int height, int p
                       target, targetPitch);
     SDL_UnlockTexture(texture_);
   }
+  UpdatePlan();
+  SDL_Texture* shown = texture_;
+  if (prescaled_ && SDL_SetRenderTarget(renderer_, prescaled_) == 0) {
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_SetRenderTarget(renderer_, nullptr);
+    shown = prescaled_;
+  }
+  const SDL_Rect target{plan_.picture.x, plan_.picture.y, plan_.picture.width,
+                        plan_.picture.height};
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderCopy(renderer_, shown, nullptr, target.w > 0 ? &target : nullptr);
   SDL_RenderPresent(renderer_);
 }
 
@@ -234,12 +349,31 @@ bool SdlVideo::Active() const {
   return (flags & SDL_WINDOW_INPUT_FOCUS) && !(flags & SDL_WINDOW_MINIMIZED);
 }
 
+void SdlVideo::WindowToPicture(int windowX, int windowY, int& x, int& y) const {
+  float sx = 1;
+  float sy = 1;
+  OutputScale(sx, sy);
+  if (plan_.picture.width <= 0) {
+    x = windowX;
+    y = windowY;
+    return;
+  }
+  OutputToPicture(plan_, width_, height_, static_cast<int>(static_cast<float>(windowX) * sx),
+                  static_cast<int>(static_cast<float>(windowY) * sy), x, y);
+}
+
 void SdlVideo::PictureToWindow(int x, int y, int& windowX, int& windowY) const {
   windowX = x;
   windowY = y;
-  if (renderer_)
-    SDL_RenderLogicalToWindow(renderer_, static_cast<float>(x), static_cast<float>(y), &windowX,
-                              &windowY);
+  if (plan_.picture.width <= 0) return;
+  float sx = 1;
+  float sy = 1;
+  OutputScale(sx, sy);
+  int outputX = 0;
+  int outputY = 0;
+  PictureToOutput(plan_, width_, height_, x, y, outputX, outputY);
+  windowX = static_cast<int>(static_cast<float>(outputX) / sx);
+  windowY = static_cast<int>(static_cast<float>(outputY) / sy);
 }
 
 bool SdlVideo::InsideWindow(int windowX, int windowY) const {

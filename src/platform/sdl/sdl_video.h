@@ -18,6 +18,7 @@ class SdlVideo final : public IVideo {
   SdlVideo(const SdlVideo&) = delete;
   SdlVideo& operator=(const SdlVideo&) = delete;
 
+  void SetPresentation(const PresentationSettings& settings) override { presentation_ = settings; }
   bool OpenWindow(const std::string& title, int width, int height, std::string& error) override;
   void CloseWindow() override;
   bool SetFullScreen(bool fullScreen) override;
@@ -31,8 +32,14 @@ class SdlVideo final : public IVideo {
 
   // The window, or null while none is open; message boxes use it as their parent.
   SDL_Window* Window() const { return window_; }
-  // Converts a pointer position in picture pixels back to window pixels.
+  // Converts a pointer position in window pixels to picture pixels, and back.
+  void WindowToPicture(int windowX, int windowY, int& x, int& y) const;
   void PictureToWindow(int x, int y, int& windowX, int& windowY) const;
+  // True when the picture goes through the accelerated renderer (a hardware
+  // OpenGL driver was found), false on the software path.
+  bool Accelerated() const { return accelerated_; }
+  // Where the picture lands in the renderer's output, as the last frame was shown.
+  const ScalePlan& Plan() const { return plan_; }
   // True when window pixel (x, y) lies in the window's client area.
   bool InsideWindow(int windowX, int windowY) const;
   // The window's contents were lost or resized: the next frame is shown even
@@ -41,17 +48,31 @@ class SdlVideo final : public IVideo {
 
  private:
   bool CreateRenderer(std::string& error);
+  bool CreateAcceleratedRenderer();
   bool CreateTexture(int width, int height, std::string& error);
+  // Follows the output's size: the plan, the scale mode of the picture and the
+  // prescaled texture of the sharp mode.
+  void UpdatePlan();
+  // Window pixels to renderer output pixels (they differ on a HiDPI desktop).
+  void OutputScale(float& sx, float& sy) const;
   bool EnterFullScreen();
   void LeaveFullScreen();
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SDL_Texture* prescaled_ = nullptr;  // the nearest-pixel step of `sharp`, when it is not the last
   SDL_Cursor* handCursor_ = nullptr;
   Uint32 textureFormat_ = SDL_PIXELFORMAT_RGB565;  // the window's own format for software drawing
   int width_ = 0;                                  // picture size in pixels
   int height_ = 0;
+  int windowWidth_ = 0;  // the bordered window's client area: the picture times window-scale
+  int windowHeight_ = 0;
+  PresentationSettings presentation_;
+  ScalePlan plan_;
+  int outputWidth_ = 0;  // the renderer's output size the plan was made for
+  int outputHeight_ = 0;
+  bool accelerated_ = false;
   bool fullScreen_ = false;
   bool emulatedFullScreen_ = false;  // a borderless window the size of the display
   bool pointerVisible_ = true;
