@@ -26,6 +26,11 @@ pid_t Spawn(const std::vector<std::string>& args, const std::filesystem::path& o
             const std::filesystem::path& err) {
   std::vector<std::string> all{BRAKKON_SCORED_PATH};
   all.insert(all.end(), args.begin(), args.end());
+  return SpawnProgram(all, out, err);
+}
+
+pid_t SpawnProgram(std::vector<std::string> all, const std::filesystem::path& out,
+                   const std::filesystem::path& err) {
   std::vector<char*> argv;
   for (std::string& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -15,6 +15,10 @@ std::string ReadFile(const std::filesystem::path& path);
 pid_t Spawn(const std::vector<std::string>& args, const std::filesystem::path& out,
             const std::filesystem::path& err);
 
+// Starts any program: `args` begins with its absolute path.
+pid_t SpawnProgram(std::vector<std::string> args, const std::filesystem::path& out,
+                   const std::filesystem::path& err);
+
 // The exit code, or 128 + the signal that ended it.
 int WaitForExit(pid_t pid);
 
