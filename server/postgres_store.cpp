@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <utility>
@@ -248,18 +249,20 @@ void PostgresStore::AddTicket(std::string_view p, std::string_view address, std:
   const std::string begin =
       fmt::format("BEGIN; SET LOCAL synchronous_commit = off; SELECT pg_advisory_xact_lock({}, {})",
                   kLockSpace, kTicketLock);
+  // One statement, so one round trip: its parts all see the table as it was before it, so
+  // the new p is not among the ones counted for its address, and expired ones are left out.
+  const std::int64_t olderKept =
+      std::max<std::int64_t>(static_cast<std::int64_t>(limits_.perAddress), 1) - 1;
   InTransaction(begin, [&](PGconn* c) {
-    Exec(c, "DELETE FROM tickets WHERE issued_at < $1", {Number(forgetBefore)});
-    const std::int64_t newest =
-        Exec(c, "INSERT INTO tickets (p, address, issued_at) VALUES ($1, $2, $3) RETURNING id",
-             {std::string(p), std::string(address), Number(issuedAt)})
-            .Int(0, 0);
     Exec(c,
-         "DELETE FROM tickets WHERE address = $1 AND id <= (SELECT id FROM tickets"
-         " WHERE address = $1 ORDER BY id DESC LIMIT 1 OFFSET $2)",
-         {std::string(address), Number(static_cast<std::int64_t>(limits_.perAddress))});
-    Exec(c, "DELETE FROM tickets WHERE id <= $1",
-         {Number(newest - static_cast<std::int64_t>(limits_.total))});
+         "WITH expired AS (DELETE FROM tickets WHERE issued_at < $1),"
+         " added AS (INSERT INTO tickets (p, address, issued_at) VALUES ($2, $3, $4) RETURNING id),"
+         " by_address AS (DELETE FROM tickets WHERE address = $3 AND id <= (SELECT id FROM tickets"
+         "  WHERE address = $3 AND issued_at >= $1 ORDER BY id DESC LIMIT 1 OFFSET $5)),"
+         " overall AS (DELETE FROM tickets WHERE id <= (SELECT id FROM added) - $6)"
+         " SELECT id FROM added",
+         {Number(forgetBefore), std::string(p), std::string(address), Number(issuedAt),
+          Number(olderKept), Number(static_cast<std::int64_t>(limits_.total))});
     return 0;
   });
 }
