@@ -10,8 +10,8 @@ namespace brakkon::server {
 
 struct ServerOptions {
   std::string host = "127.0.0.1";
-  int port = 8642;  // 0 lets the system pick a free one
-  std::string databasePath = "scores.db";  // or a postgresql:// URI
+  int port = 8642;                          // 0 lets the system pick a free one
+  std::string databasePath = "scores.db";   // or a postgresql:// URI
   std::vector<std::string> trustedProxies;  // normal forms
 };
 
@@ -21,11 +21,11 @@ enum class AdminAction { kList, kRemove, kBan, kUnban, kBans, kBackup };
 struct AdminOptions {
   std::string databasePath = "scores.db";
   AdminAction action = AdminAction::kList;
-  int last = 20;                // list: how many of the newest results
-  std::int64_t recordId = 0;    // remove
-  std::string address;          // ban, unban (normal form)
+  int last = 20;                                            // list: how many of the newest results
+  std::int64_t recordId = 0;                                // remove
+  std::string address;                                      // ban, unban (normal form)
   std::string reason = "banned by the table's moderators";  // ban
-  std::string backupPath;       // backup
+  std::string backupPath;                                   // backup
 };
 
 enum class CommandKind { kServe, kPrintProtocol, kHelp, kAdmin };

@@ -1,11 +1,10 @@
 // brakkon-scored: the game's online score table, served over HTTP from SQLite or PostgreSQL,
 // and the moderators' commands on that table.
+#include <fmt/chrono.h>
+#include <fmt/format.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
-
-#include <fmt/chrono.h>
-#include <fmt/format.h>
 
 #include <atomic>
 #include <chrono>

@@ -107,23 +107,24 @@ class Result {
 };
 
 // One statement with text parameters $1, $2, ...; throws PgError unless it succeeded.
-Result Exec(PGconn* connection, std::string_view sql, std::initializer_list<std::string> params = {}) {
+Result Exec(PGconn* connection, std::string_view sql,
+            std::initializer_list<std::string> params = {}) {
   std::vector<const char*> values;
   values.reserve(params.size());
   for (const std::string& param : params) values.push_back(param.c_str());
   const std::string statement(sql);
-  PGresult* raw =
-      params.size() == 0
-          ? PQexec(connection, statement.c_str())
-          : PQexecParams(connection, statement.c_str(), static_cast<int>(values.size()), nullptr,
-                         values.data(), nullptr, nullptr, 0);
+  PGresult* raw = params.size() == 0
+                      ? PQexec(connection, statement.c_str())
+                      : PQexecParams(connection, statement.c_str(), static_cast<int>(values.size()),
+                                     nullptr, values.data(), nullptr, nullptr, 0);
   Result result(raw);
   const ExecStatusType status = PQresultStatus(raw);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
     const char* state = raw ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
-    throw PgError(fmt::format("'{}' failed: {}", sql,
-                              Trimmed(raw ? PQresultErrorMessage(raw) : PQerrorMessage(connection))),
-                  state ? state : "");
+    throw PgError(
+        fmt::format("'{}' failed: {}", sql,
+                    Trimmed(raw ? PQresultErrorMessage(raw) : PQerrorMessage(connection))),
+        state ? state : "");
   }
   return result;
 }
@@ -140,7 +141,8 @@ PGconn* Connect(const std::string& uri) {
     throw StoreError(fmt::format("cannot connect to the PostgreSQL database: {}", message));
   }
   // CREATE ... IF NOT EXISTS and the like would print notices on standard error.
-  PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      connection, [](void*, const char*) {}, nullptr);
   return connection;
 }
 
@@ -149,20 +151,23 @@ PGconn* Connect(const std::string& uri) {
 void Migrate(PGconn* connection) {
   Exec(connection, "BEGIN");
   try {
-    Exec(connection, fmt::format("SELECT pg_advisory_xact_lock({}, {})", kLockSpace, kMigrationLock));
+    Exec(connection,
+         fmt::format("SELECT pg_advisory_xact_lock({}, {})", kLockSpace, kMigrationLock));
     Exec(connection, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
     const int version =
         static_cast<int>(Exec(connection, "SELECT max(version) FROM schema_version").Int(0, 0));
     if (version > kSchemaVersion) {
-      throw StoreError(fmt::format("the database has schema version {}, newer than this server's {}",
-                                   version, kSchemaVersion));
+      throw StoreError(
+          fmt::format("the database has schema version {}, newer than this server's {}", version,
+                      kSchemaVersion));
     }
     for (int step = version; step < kSchemaVersion; ++step) {
       for (std::string_view sql : kSteps[step]) Exec(connection, sql);
     }
     if (version < kSchemaVersion) {
       Exec(connection, "DELETE FROM schema_version");
-      Exec(connection, "INSERT INTO schema_version (version) VALUES ($1)", {Number(kSchemaVersion)});
+      Exec(connection, "INSERT INTO schema_version (version) VALUES ($1)",
+           {Number(kSchemaVersion)});
     }
     Exec(connection, "COMMIT");
   } catch (...) {
@@ -359,8 +364,8 @@ bool PostgresStore::RemoveBan(std::string_view address) {
 
 std::vector<Ban> PostgresStore::Bans() {
   PgSession session(*this);
-  const Result list =
-      Exec(session.Get(), "SELECT address, reason, banned_at FROM bans ORDER BY banned_at, address");
+  const Result list = Exec(
+      session.Get(), "SELECT address, reason, banned_at FROM bans ORDER BY banned_at, address");
   std::vector<Ban> bans;
   for (int row = 0; row < list.Rows(); ++row) {
     bans.push_back({list.Text(row, 0), list.Text(row, 1), list.Int(row, 2)});

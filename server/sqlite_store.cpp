@@ -242,8 +242,7 @@ SqliteStore::SqliteStore(const std::string& path, TicketLimits limits)
     trimTotal_ = std::make_unique<Statement>(ticketsDb_, "DELETE FROM tickets WHERE id <= ?1");
 
     dataVersion_ = std::make_unique<Statement>(watchDb_, "PRAGMA data_version");
-    readGeneration_ =
-        std::make_unique<Statement>(watchDb_, "SELECT generation FROM table_state");
+    readGeneration_ = std::make_unique<Statement>(watchDb_, "SELECT generation FROM table_state");
   } catch (...) {
     Close();
     throw;
@@ -374,7 +373,8 @@ bool SqliteStore::RemoveBan(std::string_view address) {
 std::vector<Ban> SqliteStore::Bans() {
   std::lock_guard lock(mutex_);
   std::vector<Ban> bans;
-  Statement list(scoresDb_, "SELECT address, reason, banned_at FROM bans ORDER BY banned_at, address");
+  Statement list(scoresDb_,
+                 "SELECT address, reason, banned_at FROM bans ORDER BY banned_at, address");
   while (list.Step()) bans.push_back({list.Text(0), list.Text(1), list.Int(2)});
   return bans;
 }
@@ -387,10 +387,10 @@ std::vector<StoredRecord> SqliteStore::LastRecords(int count) {
                  " ORDER BY id DESC LIMIT ?1");
   list.Start().Bind(1, static_cast<std::int64_t>(count));
   while (list.Step()) {
-    records.push_back({list.Int(0),
-                       {list.Text(1), static_cast<std::int32_t>(list.Int(2)), list.Text(3),
-                        list.Int(4)},
-                       list.Text(5)});
+    records.push_back(
+        {list.Int(0),
+         {list.Text(1), static_cast<std::int32_t>(list.Int(2)), list.Text(3), list.Int(4)},
+         list.Text(5)});
   }
   return records;
 }
@@ -429,7 +429,8 @@ void SqliteStore::Backup(const std::string& path) {
 
 int SqliteStore::SchemaVersion() {
   std::lock_guard lock(mutex_);
-  return static_cast<int>(std::stoi(RunForText(scoresDb_, "SELECT max(version) FROM schema_version")));
+  return static_cast<int>(
+      std::stoi(RunForText(scoresDb_, "SELECT max(version) FROM schema_version")));
 }
 
 }  // namespace brakkon::server

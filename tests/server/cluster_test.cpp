@@ -57,8 +57,10 @@ class ClusterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(cluster_.Running());
-    a_.emplace(cluster_.Uri(), cluster_.Folder() / "a.log", std::vector<std::string>{"--trusted-proxy", "127.0.0.1"});
-    b_.emplace(cluster_.Uri(), cluster_.Folder() / "b.log", std::vector<std::string>{"--trusted-proxy", "127.0.0.1"});
+    a_.emplace(cluster_.Uri(), cluster_.Folder() / "a.log",
+               std::vector<std::string>{"--trusted-proxy", "127.0.0.1"});
+    b_.emplace(cluster_.Uri(), cluster_.Folder() / "b.log",
+               std::vector<std::string>{"--trusted-proxy", "127.0.0.1"});
     ASSERT_NE(a_->Port(), 0) << a_->Log();
     ASSERT_NE(b_->Port(), 0) << b_->Log();
   }
@@ -81,7 +83,8 @@ TEST_F(ClusterTest, TwoProcessesServeOneTableAndObeyTheModerator) {
   int accepted = 0;
   for (int i = 0; i < 11; ++i) {
     const int via = i % 2 ? a : b;
-    const auto [status, body] = Submit(via, EncodedResult("BEE", 5 * i, IssueP(via, "203.0.113.5"), "X"), "203.0.113.5");
+    const auto [status, body] =
+        Submit(via, EncodedResult("BEE", 5 * i, IssueP(via, "203.0.113.5"), "X"), "203.0.113.5");
     accepted += status == 200;
     if (i == 10) {
       EXPECT_EQ(status, 429) << body;
@@ -103,18 +106,23 @@ TEST_F(ClusterTest, TwoProcessesServeOneTableAndObeyTheModerator) {
   for (const int port : {a, b}) EXPECT_EQ(Table(port).find("ACE DRIVER"), std::string::npos);
   EXPECT_EQ(Admin(cluster_.Uri(), {"remove", row[1].str()}).exitCode, 1);
 
-  EXPECT_EQ(Admin(cluster_.Uri(), {"ban", "198.51.100.9", "--reason", "offensive names"}).exitCode, 0);
+  EXPECT_EQ(Admin(cluster_.Uri(), {"ban", "198.51.100.9", "--reason", "offensive names"}).exitCode,
+            0);
   for (const int port : {a, b}) {
-    EXPECT_EQ(Submit(port, EncodedResult("CEE", 5, IssueP(port, "198.51.100.9"), "X"), "198.51.100.9"),
-              std::make_pair(403, std::string("this address may not submit results: offensive names\n")));
+    EXPECT_EQ(
+        Submit(port, EncodedResult("CEE", 5, IssueP(port, "198.51.100.9"), "X"), "198.51.100.9"),
+        std::make_pair(403, std::string("this address may not submit results: offensive names\n")));
   }
   const Finished bans = Admin(cluster_.Uri(), {"bans"});
   EXPECT_NE(bans.out.find("198.51.100.9\t"), std::string::npos) << bans.out;
   EXPECT_EQ(Admin(cluster_.Uri(), {"unban", "198.51.100.9"}).exitCode, 0);
   EXPECT_EQ(Admin(cluster_.Uri(), {"unban", "198.51.100.9"}).exitCode, 1);
-  EXPECT_EQ(Submit(b, EncodedResult("CEE", 5, IssueP(a, "198.51.100.9"), "X"), "198.51.100.9").first, 200);
-  EXPECT_NE(Admin(cluster_.Uri(), {"backup", (cluster_.Folder() / "x.db").string()}).err.find("pg_dump"),
-            std::string::npos);
+  EXPECT_EQ(
+      Submit(b, EncodedResult("CEE", 5, IssueP(a, "198.51.100.9"), "X"), "198.51.100.9").first,
+      200);
+  EXPECT_NE(
+      Admin(cluster_.Uri(), {"backup", (cluster_.Folder() / "x.db").string()}).err.find("pg_dump"),
+      std::string::npos);
 }
 
 TEST_F(ClusterTest, TwoProcessesRacingForOnePAcceptItOnce) {
@@ -137,7 +145,8 @@ TEST_F(ClusterTest, TwoProcessesRacingForOnePAcceptItOnce) {
         client.Get("/");
         start.arrive_and_wait();
         const httplib::Result reply = client.Get(kSubmitPath + inf, From(address));
-        replies[r] = reply ? std::make_pair(reply->status, reply->body) : std::make_pair(0, std::string());
+        replies[r] =
+            reply ? std::make_pair(reply->status, reply->body) : std::make_pair(0, std::string());
       });
     }
     for (std::thread& racer : racers) racer.join();
@@ -154,7 +163,9 @@ TEST_F(ClusterTest, TwoProcessesRacingForOnePAcceptItOnce) {
   EXPECT_EQ(nones, 0);
   const std::string page = Table(b_->Port());
   int rows = 0;
-  for (std::size_t at = page.find("<td>RACER</td>"); at != std::string::npos; at = page.find("<td>RACER</td>", at + 1)) ++rows;
+  for (std::size_t at = page.find("<td>RACER</td>"); at != std::string::npos;
+       at = page.find("<td>RACER</td>", at + 1))
+    ++rows;
   EXPECT_EQ(rows, kTries);
 }
 
@@ -174,11 +185,13 @@ TEST(ProxyTest, OnlyATrustedPeerNamesTheClient) {
   TempFolder folder;
   const std::string database = (folder.Path() / "scores.db").string();
   {
-    RunningServer server(database, folder.Path() / "trusting.log", {"--trusted-proxy", "127.0.0.1"});
+    RunningServer server(database, folder.Path() / "trusting.log",
+                         {"--trusted-proxy", "127.0.0.1"});
     ASSERT_NE(server.Port(), 0) << server.Log();
     const std::string p = IssueP(server.Port(), "198.51.100.1");
     const std::string inf = EncodedResult("ACE", 100, p, "X");
-    EXPECT_EQ(Submit(server.Port(), inf, "198.51.100.2").second, "p was issued to another address\n");
+    EXPECT_EQ(Submit(server.Port(), inf, "198.51.100.2").second,
+              "p was issued to another address\n");
     EXPECT_EQ(Submit(server.Port(), inf).second, "p was issued to another address\n");
     // What a client wrote comes first, the proxy appends what it saw: the last one counts.
     EXPECT_EQ(Submit(server.Port(), inf, "192.0.2.66, 198.51.100.1").first, 200);
@@ -213,7 +226,7 @@ TEST(ProxyTest, TheClientIsTheLastUntrustedHop) {
       {"127.0.0.1", "::ffff:198.51.100.1", "198.51.100.1"},
       {"::1", "198.51.100.1", "198.51.100.1"},
       {"127.0.0.1", "1.2.3.4, junk", "127.0.0.1"},  // a broken proxy: its own address
-      {"127.0.0.1", "junk, 1.2.3.4", "1.2.3.4"},   // junk a client wrote is never reached
+      {"127.0.0.1", "junk, 1.2.3.4", "1.2.3.4"},    // junk a client wrote is never reached
       {"127.0.0.1", " , 198.51.100.1 ,", "198.51.100.1"},
   };
   for (const auto& c : cases) {
@@ -230,27 +243,33 @@ TEST(AdminTest, ListsRemovesBansAndBacksUpAnSqliteFile) {
   {
     RunningServer server(database, folder.Path() / "server.log");
     ASSERT_NE(server.Port(), 0) << server.Log();
-    ASSERT_EQ(Submit(server.Port(), EncodedResult("ACE", 100, IssueP(server.Port()), "X")).first, 200);
-    ASSERT_EQ(Submit(server.Port(), EncodedResult("BEE", 200, IssueP(server.Port()), "Y")).first, 200);
+    ASSERT_EQ(Submit(server.Port(), EncodedResult("ACE", 100, IssueP(server.Port()), "X")).first,
+              200);
+    ASSERT_EQ(Submit(server.Port(), EncodedResult("BEE", 200, IssueP(server.Port()), "Y")).first,
+              200);
     const Finished list = Admin(database, {"list"});
     EXPECT_EQ(list.exitCode, 0) << list.err;
-    EXPECT_TRUE(std::regex_match(list.out, std::regex("id\tsubmitted\taddress\tscore\tname\tcountry\n"
-                                                      "2\t[0-9T:Z-]+\t127\\.0\\.0\\.1\t200\tBEE\tY\n"
-                                                      "1\t[0-9T:Z-]+\t127\\.0\\.0\\.1\t100\tACE\tX\n")))
+    EXPECT_TRUE(
+        std::regex_match(list.out, std::regex("id\tsubmitted\taddress\tscore\tname\tcountry\n"
+                                              "2\t[0-9T:Z-]+\t127\\.0\\.0\\.1\t200\tBEE\tY\n"
+                                              "1\t[0-9T:Z-]+\t127\\.0\\.0\\.1\t100\tACE\tX\n")))
         << list.out;
     // The running server drops it from its page at once.
     EXPECT_EQ(Admin(database, {"remove", "2"}).exitCode, 0);
     EXPECT_EQ(Table(server.Port()).find("BEE"), std::string::npos);
     EXPECT_NE(Table(server.Port()).find("ACE"), std::string::npos);
-    EXPECT_EQ(Admin(database, {"ban", "127.0.0.1"}).out, "banned 127.0.0.1: banned by the table's moderators\n");
-    EXPECT_EQ(Submit(server.Port(), EncodedResult("CEE", 5, IssueP(server.Port()), "X")).first, 403);
+    EXPECT_EQ(Admin(database, {"ban", "127.0.0.1"}).out,
+              "banned 127.0.0.1: banned by the table's moderators\n");
+    EXPECT_EQ(Submit(server.Port(), EncodedResult("CEE", 5, IssueP(server.Port()), "X")).first,
+              403);
     const Finished backup = Admin(database, {"backup", (folder.Path() / "copy.db").string()});
     EXPECT_EQ(backup.exitCode, 0) << backup.err;
   }
   const Finished copy = Admin((folder.Path() / "copy.db").string(), {"list"});
   EXPECT_NE(copy.out.find("\tACE\tX\n"), std::string::npos) << copy.out;
   EXPECT_EQ(copy.out.find("BEE"), std::string::npos);
-  EXPECT_NE(Admin((folder.Path() / "copy.db").string(), {"bans"}).out.find("127.0.0.1\t"), std::string::npos);
+  EXPECT_NE(Admin((folder.Path() / "copy.db").string(), {"bans"}).out.find("127.0.0.1\t"),
+            std::string::npos);
   EXPECT_EQ(Admin(database, {"backup", (folder.Path() / "copy.db").string()}).exitCode, 1);
   EXPECT_EQ(Admin(database, {"frobnicate"}).exitCode, 2);
   EXPECT_EQ(Admin(database, {"ban", "not-an-address"}).exitCode, 2);

@@ -99,9 +99,11 @@ class Nginx {
       : dir_(dir), http_(FreePort()), https_(FreePort()) {
     const std::string d = dir.string();
     std::string out;
-    RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=scores.example.org"
-               " -keyout " + d + "/key.pem -out " + d + "/cert.pem 2>&1",
-               &out);
+    RunCommand(
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=scores.example.org"
+        " -keyout " +
+            d + "/key.pem -out " + d + "/cert.pem 2>&1",
+        &out);
     std::string site = ReadFile(std::filesystem::path(BRAKKON_SOURCE_DIR) / "packaging" /
                                 "nginx-brakkon-scored.conf");
     site = Replace(site, "127.0.0.1:8642", "127.0.0.1:" + std::to_string(upstreamA));
@@ -120,8 +122,9 @@ class Nginx {
         << "/access.log;\n  client_body_temp_path " << d << "/body;\n  proxy_temp_path " << d
         << "/proxy;\n  fastcgi_temp_path " << d << "/fastcgi;\n  uwsgi_temp_path " << d
         << "/uwsgi;\n  scgi_temp_path " << d << "/scgi;\n  include " << d << "/site.conf;\n}\n";
-    pid_ = SpawnProgram({"/usr/sbin/nginx", "-e", d + "/error.log", "-p", d, "-c", d + "/nginx.conf"},
-                        dir / "nginx.out", dir / "nginx.err");
+    pid_ =
+        SpawnProgram({"/usr/sbin/nginx", "-e", d + "/error.log", "-p", d, "-c", d + "/nginx.conf"},
+                     dir / "nginx.out", dir / "nginx.err");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline &&
            GetFrom("127.0.0.1", http_, "/nowhere").status == 0) {
@@ -158,13 +161,15 @@ TEST(NginxTest, TheExampleSiteCountsTheRealClientAndServesTheTableOverTls) {
   // A p issued through nginx belongs to the client, not to nginx.
   const std::string p = IssueP("127.0.0.5", front);
   const std::string inf = EncodedResult("ACE", 100, p, "X");
-  EXPECT_EQ(GetFrom("127.0.0.6", front, kSubmitPath + inf).body, "p was issued to another address\n");
+  EXPECT_EQ(GetFrom("127.0.0.6", front, kSubmitPath + inf).body,
+            "p was issued to another address\n");
   // Nor can another client claim it by naming the owner: nginx adds what it saw.
   EXPECT_EQ(GetFrom("127.0.0.6", front, kSubmitPath + inf, "X-Forwarded-For: 127.0.0.5\r\n").body,
             "p was issued to another address\n");
   // Straight to a server, the header is ignored: 127.0.0.6 is no trusted proxy.
-  EXPECT_EQ(GetFrom("127.0.0.6", a.Port(), kSubmitPath + inf, "X-Forwarded-For: 127.0.0.5\r\n").body,
-            "p was issued to another address\n");
+  EXPECT_EQ(
+      GetFrom("127.0.0.6", a.Port(), kSubmitPath + inf, "X-Forwarded-For: 127.0.0.5\r\n").body,
+      "p was issued to another address\n");
   EXPECT_EQ(GetFrom("127.0.0.5", front, kSubmitPath + inf).status, 200);
 
   // Ten a minute per real client, over both processes; the next client is not held up.
@@ -172,18 +177,22 @@ TEST(NginxTest, TheExampleSiteCountsTheRealClientAndServesTheTableOverTls) {
   int accepted = 0;
   for (int i = 0; i < 10; ++i) {
     const Answer answer =
-        GetFrom("127.0.0.5", front, kSubmitPath + EncodedResult("BEE", 5 * i, IssueP("127.0.0.5", front), "X"));
+        GetFrom("127.0.0.5", front,
+                kSubmitPath + EncodedResult("BEE", 5 * i, IssueP("127.0.0.5", front), "X"));
     accepted += answer.status == 200;
     if (i == 9) {
       EXPECT_EQ(answer.status, 429) << answer.body;
     }
   }
   EXPECT_EQ(accepted, 9);
-  EXPECT_EQ(GetFrom("127.0.0.7", front, kSubmitPath + EncodedResult("CEE", 5, IssueP("127.0.0.7", front), "X")).status,
+  EXPECT_EQ(GetFrom("127.0.0.7", front,
+                    kSubmitPath + EncodedResult("CEE", 5, IssueP("127.0.0.7", front), "X"))
+                .status,
             200);
   // Both processes took requests, and logged the client rather than nginx.
   for (const RunningServer* server : {&a, &b}) {
-    EXPECT_NE(server->Log().find(" 127.0.0.5 GET /cgi/version.pl?"), std::string::npos) << server->Log();
+    EXPECT_NE(server->Log().find(" 127.0.0.5 GET /cgi/version.pl?"), std::string::npos)
+        << server->Log();
   }
   EXPECT_NE((a.Log() + b.Log()).find(" 127.0.0.5 GET /cgi/version.pl?hs&prg=Brakkon&inf=["),
             std::string::npos);

@@ -20,7 +20,8 @@ std::filesystem::path FindBinaries() {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", error)) {
     if (std::filesystem::exists(entry.path() / "bin" / "pg_ctl") &&
-        (best.empty() || entry.path().filename().string() > best.parent_path().filename().string())) {
+        (best.empty() ||
+         entry.path().filename().string() > best.parent_path().filename().string())) {
       best = entry.path() / "bin";
     }
   }
@@ -34,7 +35,8 @@ int RunCommand(const std::string& command, std::string* output) {
   if (pipe == nullptr) return -1;
   std::array<char, 4096> buffer{};
   std::string text;
-  while (const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) text.append(buffer.data(), n);
+  while (const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    text.append(buffer.data(), n);
   const int status = pclose(pipe);
   if (output) *output = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -57,8 +59,8 @@ PostgresCluster::PostgresCluster() : bin_(FindBinaries()) {
   // fsync=off: the tests kill processes, never the machine, and share a busy disk.
   const std::string start = Tool("pg_ctl") + " -D " + dir + "/data -o \"-k " + dir + " -p " +
                             std::to_string(kPort) +
-                            " -c listen_addresses='' -c fsync=off -c max_connections=200\" -l " + dir +
-                            "/pg.log start -w -t 60 2>&1";
+                            " -c listen_addresses='' -c fsync=off -c max_connections=200\" -l " +
+                            dir + "/pg.log start -w -t 60 2>&1";
   if (RunCommand(start, &out) != 0) {
     std::string log;
     RunCommand("cat " + dir + "/pg.log", &log);
@@ -71,7 +73,8 @@ PostgresCluster::PostgresCluster() : bin_(FindBinaries()) {
 
 PostgresCluster::~PostgresCluster() {
   if (running_) {
-    RunCommand(Tool("pg_ctl") + " -D " + folder_.Path().string() + "/data stop -m immediate >/dev/null 2>&1");
+    RunCommand(Tool("pg_ctl") + " -D " + folder_.Path().string() +
+               "/data stop -m immediate >/dev/null 2>&1");
   }
 }
 

@@ -59,22 +59,39 @@ TEST_P(StoreTest, TheClaimRulesAndLimitsHold) {
     ClaimResult expected;
   } steps[] = {
       {"never issued", [&] { return claim("NOPE", "a"); }, ClaimResult::kUnknownTicket},
-      {"issued to a, claimed by b", [&] { issue("B1", "a"); return claim("B1", "b"); },
+      {"issued to a, claimed by b",
+       [&] {
+         issue("B1", "a");
+         return claim("B1", "b");
+       },
        ClaimResult::kOtherAddress},
       {"then by a", [&] { return claim("B1", "a"); }, ClaimResult::kStored},
       {"twice", [&] { return claim("B1", "a"); }, ClaimResult::kUsedTicket},
-      {"ten minutes and a second old", [&] { issue("S1", "s"); return claim("S1", "s", 601); },
+      {"ten minutes and a second old",
+       [&] {
+         issue("S1", "s");
+         return claim("S1", "s", 601);
+       },
        ClaimResult::kStaleTicket},
       {"a fourth from one address drops its first",
-       [&] { for (const char* p : {"A1", "A2", "A3", "A4"}) issue(p, "a"); return claim("A1", "a"); },
+       [&] {
+         for (const char* p : {"A1", "A2", "A3", "A4"}) issue(p, "a");
+         return claim("A1", "a");
+       },
        ClaimResult::kUnknownTicket},
       {"and keeps the second", [&] { return claim("A2", "a"); }, ClaimResult::kStored},
       {"past five in all the oldest go",
-       [&] { for (const char* p : {"C1", "C2", "D1", "D2"}) issue(p, p[0] == 'C' ? "c" : "d"); return claim("A3", "a"); },
+       [&] {
+         for (const char* p : {"C1", "C2", "D1", "D2"}) issue(p, p[0] == 'C' ? "c" : "d");
+         return claim("A3", "a");
+       },
        ClaimResult::kUnknownTicket},
       {"the newest stay", [&] { return claim("A4", "a"); }, ClaimResult::kStored},
       {"issuing ten minutes later forgets the rest",
-       [&] { issue("E1", "e", kTicketLifetimeSeconds + 1); return claim("C1", "c", kTicketLifetimeSeconds + 1); },
+       [&] {
+         issue("E1", "e", kTicketLifetimeSeconds + 1);
+         return claim("C1", "c", kTicketLifetimeSeconds + 1);
+       },
        ClaimResult::kUnknownTicket},
       {"but not the new one", [&] { return claim("E1", "e", kTicketLifetimeSeconds + 1); },
        ClaimResult::kStored},
@@ -114,13 +131,19 @@ TEST_P(StoreTest, TheServiceAnswersAlike) {
   }
   // Four counted so far from 10.0.0.1, refused ones included: six more, then the limit.
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(service.Submit("10.0.0.1", EncodedResult("CEE", 5 * i, IssueP(service, "10.0.0.1"), "X")).status, 200);
+    EXPECT_EQ(
+        service.Submit("10.0.0.1", EncodedResult("CEE", 5 * i, IssueP(service, "10.0.0.1"), "X"))
+            .status,
+        200);
   }
-  const Reply limited = service.Submit("10.0.0.1", EncodedResult("DEE", 5, IssueP(service, "10.0.0.1"), "X"));
+  const Reply limited =
+      service.Submit("10.0.0.1", EncodedResult("DEE", 5, IssueP(service, "10.0.0.1"), "X"));
   EXPECT_EQ(limited.status, 429);
   EXPECT_EQ(limited.retryAfterSeconds, 60);
   clock_.Advance(60);
-  EXPECT_EQ(service.Submit("10.0.0.1", EncodedResult("DEE", 5, IssueP(service, "10.0.0.1"), "X")).status, 200);
+  EXPECT_EQ(
+      service.Submit("10.0.0.1", EncodedResult("DEE", 5, IssueP(service, "10.0.0.1"), "X")).status,
+      200);
   const std::string page = service.TablePage().body;
   EXPECT_NE(page.find("<td>ACE</td><td class=\"n\">500</td><td>NORWAY</td>"), std::string::npos);
   EXPECT_EQ(store.BestScores(100).size(), 8u);
@@ -137,12 +160,15 @@ TEST_P(StoreTest, BansRefuseWithTheReasonUntilLifted) {
   EXPECT_EQ(banned.body, "this address may not submit results: offensive names\n");
   // Even a request the rules would refuse anyway gets the ban as its answer.
   EXPECT_EQ(service.Submit("192.0.2.7", std::nullopt).status, 403);
-  EXPECT_EQ(service.Submit("192.0.2.8", EncodedResult("BEE", 5, IssueP(service, "192.0.2.8"), "X")).status, 200);
+  EXPECT_EQ(service.Submit("192.0.2.8", EncodedResult("BEE", 5, IssueP(service, "192.0.2.8"), "X"))
+                .status,
+            200);
   ASSERT_EQ(moderator.Backend().Bans().size(), 1u);
   EXPECT_EQ(moderator.Backend().Bans()[0].reason, "offensive names");
   // Banning again replaces the reason rather than failing.
   moderator.Backend().AddBan({"192.0.2.7", "cheating", FakeClock::kStart + 1});
-  EXPECT_EQ(service.Submit("192.0.2.7", inf).body, "this address may not submit results: cheating\n");
+  EXPECT_EQ(service.Submit("192.0.2.7", inf).body,
+            "this address may not submit results: cheating\n");
 
   EXPECT_TRUE(moderator.Backend().RemoveBan("192.0.2.7"));
   EXPECT_FALSE(moderator.Backend().RemoveBan("192.0.2.7"));
@@ -191,9 +217,15 @@ TEST_P(StoreTest, TwoServersOnOneDatabaseServeOneTable) {
 }
 
 TEST_P(StoreTest, TheSchemaIsVersionedAndANewerOneRefused) {
-  { ScoreStore store(database_); EXPECT_EQ(store.Backend().SchemaVersion(), kSchemaVersion); }
+  {
+    ScoreStore store(database_);
+    EXPECT_EQ(store.Backend().SchemaVersion(), kSchemaVersion);
+  }
   // Opening again neither fails nor changes anything.
-  { ScoreStore store(database_); EXPECT_EQ(store.Backend().SchemaVersion(), kSchemaVersion); }
+  {
+    ScoreStore store(database_);
+    EXPECT_EQ(store.Backend().SchemaVersion(), kSchemaVersion);
+  }
   if (Postgres()) {
     cluster_->Psql("UPDATE schema_version SET version = 99");
   } else {
@@ -216,7 +248,9 @@ TEST_P(StoreTest, TheSchemaIsVersionedAndANewerOneRefused) {
 TEST_P(StoreTest, ABackupHoldsTheTableOrPointsAtPgDump) {
   ScoreStore store(database_);
   ScoreService service(store, clock_.AsClock());
-  ASSERT_EQ(service.Submit("10.0.0.1", EncodedResult("ACE", 100, IssueP(service, "10.0.0.1"), "X")).status, 200);
+  ASSERT_EQ(service.Submit("10.0.0.1", EncodedResult("ACE", 100, IssueP(service, "10.0.0.1"), "X"))
+                .status,
+            200);
   const std::string copy = (folder_.Path() / "copy.db").string();
   if (Postgres()) {
     try {
@@ -240,16 +274,18 @@ TEST(SqliteSchemaTest, AnUnversionedFileIsUpgradedAndKeepsItsResults) {
   const std::string path = (folder.Path() / "old.db").string();
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TABLE scores (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
-                         " score INTEGER NOT NULL, country TEXT NOT NULL, submitted_at INTEGER NOT NULL,"
-                         " address TEXT NOT NULL, p TEXT NOT NULL UNIQUE);"
-                         "CREATE TABLE tickets (id INTEGER PRIMARY KEY, p TEXT NOT NULL UNIQUE,"
-                         " address TEXT NOT NULL, issued_at INTEGER NOT NULL,"
-                         " used INTEGER NOT NULL DEFAULT 0);"
-                         "INSERT INTO scores VALUES (1, 'OLDTIMER', 900, 'X', 1600000000, '10.0.0.1', 'P1');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(
+          db,
+          "CREATE TABLE scores (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+          " score INTEGER NOT NULL, country TEXT NOT NULL, submitted_at INTEGER NOT NULL,"
+          " address TEXT NOT NULL, p TEXT NOT NULL UNIQUE);"
+          "CREATE TABLE tickets (id INTEGER PRIMARY KEY, p TEXT NOT NULL UNIQUE,"
+          " address TEXT NOT NULL, issued_at INTEGER NOT NULL,"
+          " used INTEGER NOT NULL DEFAULT 0);"
+          "INSERT INTO scores VALUES (1, 'OLDTIMER', 900, 'X', 1600000000, '10.0.0.1', 'P1');",
+          nullptr, nullptr, nullptr),
+      SQLITE_OK);
   sqlite3_close(db);
   ScoreStore store(path);
   EXPECT_EQ(store.Backend().SchemaVersion(), kSchemaVersion);
