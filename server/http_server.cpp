@@ -341,8 +341,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   // The database may wait on a disk flush, so its work runs on the store's threads and the
-  // answer comes back to this connection's strand.
-  // Answers that change with every request say so, so no cache in between keeps them.
+  // answer comes back to this connection's strand. An answer that changes with every request
+  // (`noStore`) says so, so no cache in between keeps it.
   template <typename Work>
   void AnswerFromStore(Work work, bool noStore = true) {
     net::post(engine_.store, [self = shared_from_this(), work = std::move(work), noStore] {
