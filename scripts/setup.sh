@@ -7,6 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libxmp-dev libcurl4-openssl-dev libcpp-httplib-dev libboost-dev libsqlite3-dev wrk
+  libpq-dev postgresql postgresql-client nginx openssl lintian systemd
   libcairo2-dev libfmt-dev libinih-dev fonts-dejavu-core fonts-play
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick openbox

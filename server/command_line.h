@@ -1,6 +1,7 @@
-// The score server's command line: where to listen, which database, or the protocol summary.
+// The score server's command line: serving, moderating, or the protocol summary.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,15 +10,30 @@ namespace brakkon::server {
 
 struct ServerOptions {
   std::string host = "127.0.0.1";
-  int port = 8642;  // 0 lets the system pick a free one
-  std::string databasePath = "scores.db";
+  int port = 8642;                          // 0 lets the system pick a free one
+  std::string databasePath = "scores.db";   // or a postgresql:// URI
+  std::vector<std::string> trustedProxies;  // normal forms
 };
 
-enum class CommandKind { kServe, kPrintProtocol, kHelp };
+enum class AdminAction { kList, kRemove, kBan, kUnban, kBans, kBackup };
+
+// `brakkon-scored admin [--db DB] ACTION ...`: one change or one look at the database.
+struct AdminOptions {
+  std::string databasePath = "scores.db";
+  AdminAction action = AdminAction::kList;
+  int last = 20;                                            // list: how many of the newest results
+  std::int64_t recordId = 0;                                // remove
+  std::string address;                                      // ban, unban (normal form)
+  std::string reason = "banned by the table's moderators";  // ban
+  std::string backupPath;                                   // backup
+};
+
+enum class CommandKind { kServe, kPrintProtocol, kHelp, kAdmin };
 
 struct Command {
   CommandKind kind = CommandKind::kServe;
   ServerOptions options;
+  AdminOptions admin;
 };
 
 // A command line the server cannot follow; the message names the offending argument.

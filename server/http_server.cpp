@@ -229,7 +229,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     // Without it a reply written in two pieces waits for the client's delayed ACK.
     stream_.socket().set_option(tcp::no_delay(true), ignored);
     const tcp::endpoint remote = stream_.socket().remote_endpoint(ignored);
-    address_ = ignored ? "-" : remote.address().to_string();
+    peer_ = ignored ? "-" : NormalAddress(remote.address().to_string()).value_or("-");
+    address_ = peer_;
   }
   ~Connection() { --engine_.open; }
 
@@ -261,6 +262,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void OnHead(beast::error_code ec) {
     method_.clear();
     target_.clear();
+    address_ = peer_;
     if (ec && (ec == http::error::end_of_stream || ec == http::error::partial_message ||
                ec.category() != http::make_error_code(http::error::end_of_stream).category())) {
       return;  // gone, timed out, or cut off mid-head: nobody to answer
@@ -281,6 +283,16 @@ class Connection : public std::enable_shared_from_this<Connection> {
     target_ = std::string(req.target());
     head_ = req.method() == http::verb::head;
     keepAlive_ = req.keep_alive();
+    // Per request: a proxy's kept-alive connection carries many clients' requests.
+    if (!engine_.settings.trustedProxies.Empty()) {
+      std::string forwardedFor;
+      const auto [first, last] = req.equal_range("X-Forwarded-For");
+      for (auto field = first; field != last; ++field) {
+        if (!forwardedFor.empty()) forwardedFor += ',';
+        forwardedFor.append(field->value().data(), field->value().size());
+      }
+      address_ = engine_.settings.trustedProxies.ClientAddress(peer_, forwardedFor);
+    }
     if (target_.size() > kMaxRequestBytes) return Answer(TextReply(414, kTargetTooLong));
     if (HeadBytes(req) > kMaxRequestBytes) return Answer(TextReply(431, kHeadTooLarge));
     // The body, if any, is never read: the connection cannot carry on past it.
@@ -316,6 +328,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
       case CgiRequest::kTable: {
         const std::string* type = query.Find("type");
         if (type != nullptr && *type != "0") return Answer(TextReply(404, "there is no such table"));
+        if (engine_.service.TableNeedsStore()) {
+          return AnswerFromStore([this] { return engine_.service.TablePage(); }, false);
+        }
         return Answer(engine_.service.TablePage());
       }
       case CgiRequest::kNone:
@@ -326,10 +341,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   // The database may wait on a disk flush, so its work runs on the store's threads and the
-  // answer comes back to this connection's strand.
+  // answer comes back to this connection's strand. An answer that changes with every request
+  // (`noStore`) says so, so no cache in between keeps it.
   template <typename Work>
-  void AnswerFromStore(Work work) {
-    net::post(engine_.store, [self = shared_from_this(), work = std::move(work)] {
+  void AnswerFromStore(Work work, bool noStore = true) {
+    net::post(engine_.store, [self = shared_from_this(), work = std::move(work), noStore] {
       Reply reply;
       try {
         reply = work();
@@ -337,8 +353,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
         self->engine_.LogError(error.what());
         reply = TextReply(500, "internal server error");
       }
-      net::post(self->stream_.get_executor(), [self, reply = std::move(reply)]() mutable {
-        self->Answer(std::move(reply), true);
+      net::post(self->stream_.get_executor(), [self, reply = std::move(reply), noStore]() mutable {
+        self->Answer(std::move(reply), noStore);
       });
     });
   }
@@ -386,7 +402,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::empty_body>> parser_;
   http::response<http::string_body> response_;
-  std::string address_;
+  std::string peer_;
+  std::string address_;  // the client the current request counts against
   std::string method_;
   std::string target_;
   bool head_ = false;

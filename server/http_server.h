@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "server/score_service.h"
+#include "server/trusted_proxies.h"
 
 namespace brakkon::server {
 
@@ -29,6 +30,8 @@ struct HttpSettings {
   std::size_t storeThreads = 4;
   // Connections past this are closed as soon as they are accepted.
   std::size_t maxConnections = 20'000;
+  // Peers whose X-Forwarded-For names the client that rate limits, p values and the log use.
+  TrustedProxies trustedProxies;
 };
 
 // Receives one finished line per request, without its newline.

@@ -67,7 +67,7 @@ ScoreService::ScoreService(ScoreStore& store, Clock clock)
       clock_(std::move(clock)),
       submissions_(kSubmissionsPerMinute, kRateWindowSeconds, kMaxRateAddresses),
       homePage_(RenderHomePage()) {
-  RefreshTable();
+  RefreshTable(store_.Backend().TableGeneration());
 }
 
 Reply ScoreService::VersionQuery(const std::string& address) {
@@ -79,7 +79,16 @@ Reply ScoreService::VersionQuery(const std::string& address) {
 
 Reply ScoreService::Submit(const std::string& address, std::optional<std::string_view> inf) {
   const std::int64_t now = clock_();
-  if (!submissions_.Allow(address, now)) {
+  StoreBackend& backend = store_.Backend();
+  if (const std::optional<std::string> reason = backend.BanReason(address)) {
+    return Reply{403, std::string(kPlainText),
+                 fmt::format("this address may not submit results: {}\n", *reason), 0};
+  }
+  const bool allowed =
+      backend.Shared()
+          ? backend.AllowSubmission(address, now, kSubmissionsPerMinute, kRateWindowSeconds)
+          : submissions_.Allow(address, now);
+  if (!allowed) {
     return Reply{
         429, std::string(kPlainText),
         fmt::format("more than {} submissions a minute from this address\n", kSubmissionsPerMinute),
@@ -92,11 +101,13 @@ Reply ScoreService::Submit(const std::string& address, std::optional<std::string
   const ClaimResult result = store_.StoreScore(record.p, address, now - kTicketLifetimeSeconds,
                                                {record.name, record.score, record.country, now});
   if (result != ClaimResult::kStored) return Refuse(ClaimRefusal(result));
-  RefreshTable();
+  RefreshTable(backend.TableGeneration());
   return Reply{200, std::string(kPlainText), "OK\n", 0};
 }
 
-Reply ScoreService::TablePage() const {
+Reply ScoreService::TablePage() {
+  const std::int64_t generation = store_.Backend().TableGeneration();
+  if (generation != tableGeneration_) RefreshTable(generation);
   std::shared_ptr<const std::string> page;
   {
     std::lock_guard lock(tableMutex_);
@@ -109,11 +120,15 @@ Reply ScoreService::HomePage() const {
   return Reply{200, std::string(kHtml), homePage_, 0};
 }
 
-void ScoreService::RefreshTable() {
+void ScoreService::RefreshTable(std::int64_t generation) {
   std::lock_guard refresh(refreshMutex_);
+  // Read before the rows: a change in between makes the next request rebuild again, never
+  // leaves a stale table looking fresh.
+  if (generation == tableGeneration_ && tablePage_) return;
   auto page = std::make_shared<const std::string>(RenderTablePage(store_.BestScores(kTableLength)));
   std::lock_guard lock(tableMutex_);
   tablePage_ = std::move(page);
+  tableGeneration_ = generation;
 }
 
 }  // namespace brakkon::server

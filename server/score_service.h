@@ -1,6 +1,7 @@
 // What the score server answers, apart from HTTP: p values, submissions and the pages.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,14 +42,18 @@ class ScoreService {
   Reply VersionQuery(const std::string& address);
 
   // Checks and stores one result. `inf` is empty when the request held no inf or several.
+  // A banned address gets 403 with the moderator's reason before anything else is looked at.
   Reply Submit(const std::string& address, std::optional<std::string_view> inf);
 
-  // The best results, rebuilt only when one is stored.
-  Reply TablePage() const;
+  // The best results, rebuilt only when the table changed, in this process or any other.
+  Reply TablePage();
   Reply HomePage() const;
+  // True when TablePage asks the database across the network, so it belongs on a thread
+  // that may wait.
+  bool TableNeedsStore() { return store_.Backend().Shared(); }
 
  private:
-  void RefreshTable();
+  void RefreshTable(std::int64_t generation);
 
   ScoreStore& store_;
   Clock clock_;
@@ -57,6 +62,7 @@ class ScoreService {
   std::mutex refreshMutex_;  // one rebuild at a time, so the last stored result is never lost
   mutable std::mutex tableMutex_;
   std::shared_ptr<const std::string> tablePage_;
+  std::atomic<std::int64_t> tableGeneration_{-1};  // of the table tablePage_ shows
 };
 
 }  // namespace brakkon::server

@@ -1,7 +1,7 @@
 // brakkon-scored's arguments: what they set and which ones it refuses.
-#include <gtest/gtest.h>
-
 #include "server/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace brakkon::server {
 namespace {
@@ -62,6 +62,39 @@ TEST(CommandLineTest, RefusesWhatItCannotFollow) {
     } catch (const UsageError& error) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
     }
+  }
+}
+
+TEST(CommandLineTest, ReadsTrustedProxiesAndAdminCommands) {
+  const Command proxies =
+      ParseCommandLine({"--trusted-proxy", "127.0.0.1", "--trusted-proxy", "::FFFF:10.0.0.1"});
+  EXPECT_EQ(proxies.options.trustedProxies, (std::vector<std::string>{"127.0.0.1", "10.0.0.1"}));
+
+  const Command list =
+      ParseCommandLine({"admin", "list", "--db", "postgresql:///s", "--last", "5"});
+  EXPECT_EQ(list.kind, CommandKind::kAdmin);
+  EXPECT_EQ(list.admin.action, AdminAction::kList);
+  EXPECT_EQ(list.admin.databasePath, "postgresql:///s");
+  EXPECT_EQ(list.admin.last, 5);
+  EXPECT_EQ(ParseCommandLine({"admin", "remove", "42"}).admin.recordId, 42);
+  const Command ban = ParseCommandLine({"admin", "ban", "2001:DB8::1", "--reason", "rude\tname"});
+  EXPECT_EQ(ban.admin.address, "2001:db8::1");
+  EXPECT_EQ(ban.admin.reason, "rude?name");
+  EXPECT_EQ(ParseCommandLine({"admin", "backup", "b.db"}).admin.backupPath, "b.db");
+
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--trusted-proxy", "nginx"},
+                                             {"admin"},
+                                             {"admin", "list", "extra"},
+                                             {"admin", "remove", "0"},
+                                             {"admin", "remove", "x"},
+                                             {"admin", "ban", "example.org"},
+                                             {"admin", "unban"},
+                                             {"admin", "list", "--reason", "x"},
+                                             {"admin", "ban", "10.0.0.1", "--last", "3"},
+                                             {"admin", "--verbose", "list"},
+                                             {"admin", "reset"}}) {
+    EXPECT_THROW(ParseCommandLine(args), UsageError) << ::testing::PrintToString(args);
   }
 }
 

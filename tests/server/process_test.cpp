@@ -11,108 +11,17 @@
 #include <thread>
 
 #include "server/server_fixture.h"
+#include "server/server_process.h"
 
 namespace brakkon::server::testing {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Starts the program with `args`, its output going to the two files; returns its pid.
-pid_t Spawn(const std::vector<std::string>& args, const std::filesystem::path& out,
-            const std::filesystem::path& err) {
-  std::vector<std::string> all{BRAKKON_SCORED_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const std::string outPath = out.string();
-  const std::string errPath = err.string();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Only async-signal-safe calls between fork and exec.
-    const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (outFd < 0 || errFd < 0) _exit(127);
-    dup2(outFd, 1);
-    dup2(errFd, 2);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-int WaitForExit(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-}
-
-struct Finished {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-Finished RunToEnd(const std::vector<std::string>& args) {
-  TempFolder folder;
-  const pid_t pid = Spawn(args, folder.Path() / "out", folder.Path() / "err");
-  const int code = WaitForExit(pid);
-  return {code, ReadFile(folder.Path() / "out"), ReadFile(folder.Path() / "err")};
-}
-
-// The server program on a free port of 127.0.0.1, serving `database`.
-class RunningServer {
- public:
-  RunningServer(const std::filesystem::path& database, const std::filesystem::path& log)
-      : log_(log) {
-    pid_ =
-        Spawn({"--listen", "127.0.0.1:0", "--db", database.string()}, log.string() + ".out", log);
-    const std::string ready = "listening on 127.0.0.1:";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
-      const std::string text = ReadFile(log);
-      const std::size_t at = text.find(ready);
-      const std::size_t end = at == std::string::npos ? at : text.find('\n', at);
-      if (end != std::string::npos) {
-        port_ = std::stoi(text.substr(at + ready.size(), end - at - ready.size()));
-      } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    }
-  }
-  ~RunningServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      WaitForExit(pid_);
-    }
-  }
-  int Port() const { return port_; }
-  // Sends `signal` and returns the exit code the program ended with.
-  int End(int signal) {
-    kill(pid_, signal);
-    const int code = WaitForExit(pid_);
-    pid_ = 0;
-    return code;
-  }
-
- private:
-  std::filesystem::path log_;
-  pid_t pid_ = 0;
-  int port_ = 0;
-};
 
 TEST(ProcessTest, AnAcceptedResultSurvivesKillNine) {
   TempFolder folder;
   const std::filesystem::path database = folder.Path() / "scores.db";
   std::string inf;
   {
-    RunningServer server(database, folder.Path() / "first.log");
+    RunningServer server(database.string(), folder.Path() / "first.log");
     ASSERT_NE(server.Port(), 0) << ReadFile(folder.Path() / "first.log");
     httplib::Client client("127.0.0.1", server.Port());
     const httplib::Result version = client.Get("/cgi/version.pl?version&prg=Brakkon");
@@ -123,7 +32,7 @@ TEST(ProcessTest, AnAcceptedResultSurvivesKillNine) {
     ASSERT_EQ(accepted->status, 200) << accepted->body;
     EXPECT_EQ(server.End(SIGKILL), 128 + SIGKILL);
   }
-  RunningServer again(database, folder.Path() / "second.log");
+  RunningServer again(database.string(), folder.Path() / "second.log");
   ASSERT_NE(again.Port(), 0) << ReadFile(folder.Path() / "second.log");
   httplib::Client client("127.0.0.1", again.Port());
   const httplib::Result page = client.Get(kTablePath);
